@@ -1,0 +1,43 @@
+# Helpers that keep the per-folder CMakeLists short and uniform.
+
+# thermox_add_subsystem(<name> [SOURCES ...] [DEPENDS ...])
+# One library per subsystem; the program and the tests link the same targets.
+# Product code is built with the strict string-cast defines.
+function(thermox_add_subsystem name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    if(NOT ARG_SOURCES)
+        # A subsystem with no code yet: dependants already link it by name.
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+        target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
+        return()
+    endif()
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_compile_definitions(${name} PRIVATE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+endfunction()
+
+# thermox_add_test(<name> SOURCES ... [DEPENDS ...] [ENVIRONMENT ...] [LABELS ...])
+# A QtTest executable run by CTest without a display, in its own HOME so that
+# settings, data and log files never touch a real user's files.
+function(thermox_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;ENVIRONMENT;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt5::Test ${ARG_DEPENDS})
+    add_test(NAME ${name} COMMAND ${name})
+    thermox_test_environment(${name} ${ARG_ENVIRONMENT})
+    if(ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+endfunction()
+
+# Gives a registered test its private HOME and the sanitizer/display settings.
+function(thermox_test_environment test)
+    set(home ${CMAKE_BINARY_DIR}/test-home/${test})
+    file(MAKE_DIRECTORY ${home}/runtime)
+    file(CHMOD ${home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+    set_tests_properties(${test} PROPERTIES
+        TIMEOUT 120
+        ENVIRONMENT "HOME=${home};XDG_RUNTIME_DIR=${home}/runtime;XDG_DATA_HOME=${home}/.local/share;XDG_CONFIG_HOME=${home}/.config;TMPDIR=${home};QT_QPA_PLATFORM=offscreen;QT_QUICK_BACKEND=software;DBUS_SESSION_BUS_ADDRESS=unix:path=${home}/no-session-bus;ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;${ARGN}")
+endfunction()
