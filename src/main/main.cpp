@@ -1,0 +1,90 @@
+#include "qmlregistration.h"
+
+#include "core/applocalstorage.h"
+#include "core/bluetooth/platform/win/blemessagebox.h"
+#include "utils/commandline.h"
+#include "utils/crashhandler.h"
+#include "utils/mlog.h"
+#include "utils/pcrconst.h"
+#include "utils/singleappmanager.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFont>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QSysInfo>
+#include <QWindow>
+
+namespace {
+
+void raiseAllWindows()
+{
+    const auto windows = QGuiApplication::topLevelWindows();
+    for (QWindow *window : windows) {
+        window->raise();
+        window->requestActivate();
+    }
+}
+
+void logSystemInfo()
+{
+    qInfo() << "Sys info" << QSysInfo::machineHostName() << QSysInfo::prettyProductName()
+            << QSysInfo::productType() << QSysInfo::productVersion();
+}
+
+void checkBluetoothSupport()
+{
+    if (PCRConst::isBluetoothAvailable()) {
+        qInfo() << "Application runs on Windows 10+";
+        return;
+    }
+    qInfo() << "Application runs on Windows 8.1 or lower, Bluetooth Low Energy is not supported";
+    BleMessageBox messageBox;
+    if (messageBox.needShowMessage())
+        messageBox.show();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_UseDesktopOpenGL);
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Vornell"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("vornell.example"));
+    QCoreApplication::setApplicationName(QStringLiteral("Thermox"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.1"));
+
+    MLog::instance();
+
+    SingleAppManager *singleApp = SingleAppManager::instance();
+    if (!singleApp->tryToRun())
+        return 1;
+    QObject::connect(singleApp, &SingleAppManager::anotherAppStarted, &app, &raiseAllWindows);
+
+    if (hasVerboseSwitch(QCoreApplication::arguments()))
+        MLog::instance()->setVerboseWithoutSaving(true);
+    MLog::instance()->enableLogToFile(QCoreApplication::applicationName());
+    logSystemInfo();
+
+    QQmlApplicationEngine engine;
+    checkBluetoothSupport();
+    engine.addImportPath(QStringLiteral("qrc:/qml"));
+    engine.addImportPath(QStringLiteral("qrc:/qml/Common"));
+    engine.addImportPath(QStringLiteral("qrc:/qml/Desktop"));
+    AppLocalStorage::initDataPath();
+
+    // Faults are caught from the point where the application core is built.
+    CrashHandler::instance(&engine);
+
+    engine.rootContext()->setContextProperty(QStringLiteral("dpiScale"), 1);
+    const QFont applicationFont(QStringLiteral("Lato"));
+    QGuiApplication::setFont(applicationFont);
+    auto *constants = new PCRConst(&engine);
+    setContextProperties(engine.rootContext(), constants);
+    registerQmlTypes();
+
+    engine.load(QUrl(QStringLiteral("qrc:/main")));
+    return app.exec();
+}

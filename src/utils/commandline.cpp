@@ -1,0 +1,7 @@
+#include "commandline.h"
+
+bool hasVerboseSwitch(const QStringList &arguments)
+{
+    return arguments.contains(QStringLiteral("-v")) ||
+           arguments.contains(QStringLiteral("--verbose"));
+}

@@ -1,0 +1,14 @@
+#include "datafolder.h"
+
+#include <QStandardPaths>
+
+QString dataFolderPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/ThermoxData");
+}
+
+QString settingsFilePath()
+{
+    return dataFolderPath() + QStringLiteral("/settings.ini");
+}

@@ -1,0 +1,99 @@
+#include "utils/singleappmanager.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QtTest>
+
+class TestSingleAppManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void secondInstanceExitsAndPingsTheFirst();
+    void connectionWithoutPingIsClosedSilently();
+    void nullSocketIsRejected();
+    void staleServerNameIsTakenOver();
+    void serverIsUserOnly();
+
+private:
+    static int runProbe(const QString &applicationName, const char *mode);
+    SingleAppManager *m_manager = nullptr;
+};
+
+void TestSingleAppManager::initTestCase()
+{
+    QCoreApplication::setApplicationName(
+        QStringLiteral("ThermoxSingleTest%1").arg(QCoreApplication::applicationPid()));
+    m_manager = SingleAppManager::instance();
+    QCOMPARE(m_manager->serverName(),
+             QCoreApplication::applicationName() + QStringLiteral("_SINGLE-APP-SERVER"));
+    QVERIFY(m_manager->tryToRun());
+}
+
+int TestSingleAppManager::runProbe(const QString &applicationName, const char *mode)
+{
+    QProcess probe;
+    QSignalSpy finished(&probe, qOverload<int, QProcess::ExitStatus>(&QProcess::finished));
+    probe.start(QStringLiteral(SINGLEAPPPROBE_PATH), {applicationName, QString::fromLatin1(mode)});
+    // Waiting through the event loop lets this process accept the probe's ping.
+    if (!finished.wait(30000) || probe.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return probe.exitCode();
+}
+
+void TestSingleAppManager::secondInstanceExitsAndPingsTheFirst()
+{
+    QSignalSpy started(m_manager, &SingleAppManager::anotherAppStarted);
+    for (int ping = 1; ping <= 2; ++ping) {
+        QCOMPARE(runProbe(QCoreApplication::applicationName(), "once"), 1);
+        QTRY_COMPARE(started.count(), ping);
+    }
+}
+
+void TestSingleAppManager::connectionWithoutPingIsClosedSilently()
+{
+    QSignalSpy started(m_manager, &SingleAppManager::anotherAppStarted);
+    QLocalSocket socket;
+    socket.connectToServer(m_manager->serverName());
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write("HELLO");
+    QVERIFY(socket.waitForBytesWritten(5000));
+    QSignalSpy closed(&socket, &QLocalSocket::disconnected);
+    QVERIFY(closed.wait(5000));
+    QCOMPARE(started.count(), 0);
+}
+
+void TestSingleAppManager::nullSocketIsRejected()
+{
+    QSignalSpy started(m_manager, &SingleAppManager::anotherAppStarted);
+    QTest::ignoreMessage(QtWarningMsg, "Cannot check ping for a null socket instance!");
+    m_manager->checkPing(nullptr);
+    QCOMPARE(started.count(), 0);
+}
+
+void TestSingleAppManager::staleServerNameIsTakenOver()
+{
+    const QString name = QCoreApplication::applicationName() + QStringLiteral("Stale");
+    QProcess crashed;
+    crashed.start(QStringLiteral(SINGLEAPPPROBE_PATH), {name, QStringLiteral("stay")});
+    QVERIFY(crashed.waitForReadyRead(30000));
+    QCOMPARE(crashed.readAllStandardOutput().trimmed(), QByteArray("listening"));
+    crashed.kill(); // no clean-up: the socket name is left behind
+    QVERIFY(crashed.waitForFinished(30000));
+
+    QCOMPARE(runProbe(name, "once"), 0);
+}
+
+void TestSingleAppManager::serverIsUserOnly()
+{
+    const QString path = QDir(QDir::tempPath()).filePath(m_manager->serverName());
+    QVERIFY(QFileInfo::exists(path));
+    const QFile::Permissions others = QFile::ReadOther | QFile::WriteOther | QFile::ExeOther |
+                                      QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup;
+    QCOMPARE(QFile::permissions(path) & others, QFile::Permissions());
+}
+
+QTEST_GUILESS_MAIN(TestSingleAppManager)
+#include "tst_singleappmanager.moc"
