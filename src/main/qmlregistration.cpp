@@ -1,5 +1,6 @@
 #include "qmlregistration.h"
 
+#include "core/program.h"
 #include "utils/pcrconst.h"
 
 #include <QQmlContext>
@@ -12,6 +13,8 @@ void setContextProperties(QQmlContext *context, PCRConst *constants)
 
 void registerQmlTypes()
 {
+    qmlRegisterUncreatableType<Program>("PCR.Program", 1, 0, "ProgramType",
+                                        QStringLiteral("Contain enum with protocol types"));
     const QString deviceStatusReason = QStringLiteral("Contain enum with device statuses.");
     qmlRegisterUncreatableType<PCRConst>("PCR.Program", 1, 0, "DeviceStatus", deviceStatusReason);
     qmlRegisterUncreatableType<PCRConst>("PCR.Program", 1, 0, "PcrEnums", deviceStatusReason);

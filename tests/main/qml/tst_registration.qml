@@ -1,0 +1,45 @@
+import QtQuick 2.15
+import QtTest 1.15
+import PCR 1.0
+import PCR.Program 1.0
+
+TestCase {
+    name: "Registration"
+
+    function test_enumerations() {
+        compare(DeviceStatus.DS_RUNNING, 1)
+        compare(DeviceStatus.DS_LOADING, 8)
+        compare(PcrEnums.SN_CYCLE, 5)
+        compare(PcrEnums.HT_COOLING, 2)
+        compare(ConnectionType.CT_Bluetooth_Firmware_V3, 2)
+        compare(ProgramType.PT_FLEX, 4)
+        compare(ProgramType.PT_TOUCHDOWN, 5)
+    }
+
+    function test_constants() {
+        compare(PCRConst.protocolNameMaxLength, 24)
+        compare(PCRConst.denaturationTemp, "denaturationTemp")
+        compare(PCRConst.objectTypeHeatBlock, "Heat Block")
+        compare(PCRConst.byteLength("\u00e9a"), 3)
+        compare(PCRConst.trimToByteLength("abcdef", 4), "abcd")
+    }
+
+    function test_enumTypesAreUncreatable() {
+        var component = Qt.createComponent("data:text/plain,import PCR.Program 1.0; DeviceStatus {}")
+        verify(component.status === Component.Error)
+        verify(component.errorString().indexOf("Contain enum with device statuses.") >= 0)
+    }
+
+    function test_mainWindow() {
+        var component = Qt.createComponent("qrc:/main")
+        compare(component.status, Component.Ready, component.errorString())
+        var window = component.createObject(null, {visible: false})
+        verify(window)
+        compare(window.title, "Thermox")
+        compare(window.width, 1280)
+        compare(window.height, 768)
+        compare(window.minimumWidth, 640)
+        compare(window.minimumHeight, 480)
+        window.destroy()
+    }
+}
