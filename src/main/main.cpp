@@ -1,5 +1,6 @@
 #include "qmlregistration.h"
 
+#include "containers/chartdata.h"
 #include "core/applocalstorage.h"
 #include "core/bluetooth/platform/win/blemessagebox.h"
 #include "utils/commandline.h"
@@ -79,6 +80,7 @@ int main(int argc, char *argv[])
     CrashHandler::instance(&engine);
 
     engine.rootContext()->setContextProperty(QStringLiteral("dpiScale"), 1);
+    qRegisterMetaType<ChartData>("ChartData");
     const QFont applicationFont(QStringLiteral("Lato"));
     QGuiApplication::setFont(applicationFont);
     auto *constants = new PCRConst(&engine);
