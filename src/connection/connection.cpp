@@ -1,0 +1,125 @@
+#include "connection.h"
+
+#include <QDebug>
+#include <QReadLocker>
+#include <QWriteLocker>
+
+Connection::Connection(QObject *parent)
+    : QObject(parent)
+{
+    // Connections answer through queued signals and are commanded through
+    // queued slots, so these types must be known by name.
+    qRegisterMetaType<ChartData>("ChartData");
+    qRegisterMetaType<PCRConst::DeviceStatus>("PCRConst::DeviceStatus");
+    qRegisterMetaType<ProgramPtr>("ProgramPtr");
+}
+
+Connection::~Connection() = default;
+
+ProgramPtr Connection::program() const
+{
+    QReadLocker locker(&m_lock);
+    return m_program;
+}
+
+bool Connection::isHandleConnected() const
+{
+    QReadLocker locker(&m_lock);
+    return m_handleConnected;
+}
+
+void Connection::setIsHandleConnected(bool connected)
+{
+    {
+        QWriteLocker locker(&m_lock);
+        if (m_handleConnected == connected)
+            return;
+        m_handleConnected = connected;
+    }
+    emit isHandleConnectedChanged(connected);
+}
+
+bool Connection::isDeviceInitialized() const
+{
+    QReadLocker locker(&m_lock);
+    return m_deviceInitialized;
+}
+
+QDateTime Connection::startTime() const
+{
+    QReadLocker locker(&m_lock);
+    return m_startTime;
+}
+
+PCRConst::DeviceStatus Connection::currentState() const
+{
+    return static_cast<PCRConst::DeviceStatus>(m_currentState.load());
+}
+
+void Connection::sendAction(ProtocolV1::Action *) {}
+
+void Connection::sendAction(ProtocolV3::Action *) {}
+
+void Connection::setProgram(ProgramPtr program)
+{
+    QWriteLocker locker(&m_lock);
+    m_program = program;
+}
+
+void Connection::setIsDeviceInitialized(bool initialized)
+{
+    {
+        QWriteLocker locker(&m_lock);
+        if (m_deviceInitialized == initialized)
+            return;
+        m_deviceInitialized = initialized;
+    }
+    emit deviceInitFinished();
+}
+
+void Connection::updateStartTime(qint64 secondsSinceStart)
+{
+    const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-secondsSinceStart);
+    {
+        QWriteLocker locker(&m_lock);
+        m_startTime = start;
+    }
+    qDebug() << "UPDATE START TIME" << start;
+}
+
+void Connection::setCurrentState(PCRConst::DeviceStatus state)
+{
+    m_currentState.store(state);
+    emit currentStateChanged(state);
+}
+
+void Connection::firstPCRStateReceived()
+{
+    m_firstStateReceived = true;
+}
+
+void Connection::clearStartTime()
+{
+    QWriteLocker locker(&m_lock);
+    m_startTime = QDateTime();
+}
+
+bool Connection::isFirstStateReceived() const
+{
+    return m_firstStateReceived;
+}
+
+void Connection::setFirstStateReceived(bool received)
+{
+    m_firstStateReceived = received;
+}
+
+int Connection::pollingTimerId() const
+{
+    return m_pollingTimerId;
+}
+
+void Connection::setPollingTimerId(int id)
+{
+    m_pollingTimerId = id;
+}
