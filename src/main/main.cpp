@@ -3,6 +3,7 @@
 #include "containers/chartdata.h"
 #include "core/applocalstorage.h"
 #include "core/bluetooth/platform/win/blemessagebox.h"
+#include "protocol/protobuflog.h"
 #include "utils/commandline.h"
 #include "utils/crashhandler.h"
 #include "utils/mlog.h"
@@ -58,6 +59,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral("2.0.1"));
 
     MLog::instance();
+    routeProtobufLogsToQt();
 
     SingleAppManager *singleApp = SingleAppManager::instance();
     if (!singleApp->tryToRun())

@@ -93,8 +93,10 @@ void TestStartup::verboseSwitchIsForOneRunOnly()
     start(m_first, {"-v"});
     waitUntilRunning();
     // Switched before the log file opens, so the line reaches only stderr.
-    const QByteArray err = m_first.readAllStandardError();
-    QVERIFY2(err.contains("Changing status of verbose logs temporarily: true"), err.constData());
+    QByteArray errors; // stderr arrives in pieces; keep what was read
+    QTRY_VERIFY_WITH_TIMEOUT((errors += m_first.readAllStandardError())
+                                 .contains("Changing status of verbose logs temporarily: true"),
+                             30000);
     const QString settingsPath =
         m_home->filePath(".local/share/Vornell/Thermox/ThermoxData/settings.ini");
     QVERIFY(!QSettings(settingsPath, QSettings::IniFormat).contains("verbose"));
