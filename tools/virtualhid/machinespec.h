@@ -1,0 +1,25 @@
+#ifndef MACHINESPEC_H
+#define MACHINESPEC_H
+
+#include "virtualmachine.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// A machine to plug in, as written in THERMOX_VIRTUAL_MACHINES and in the
+// control tool's add command: MODEL[:SERIAL[:NAME]], MODEL being vela8 or
+// vela16. Missing parts are made up when the machine is plugged in.
+struct MachineSpec
+{
+    VirtualMachine::Model model = VirtualMachine::Vela16;
+    QString serialNumber;
+    QString machineName;
+
+    static std::optional<MachineSpec> parse(const QString &text, QString *error);
+    // Specs separated by commas; "" and "none" name no machine.
+    static std::optional<QList<MachineSpec>> parseList(const QString &text, QString *error);
+};
+
+#endif // MACHINESPEC_H

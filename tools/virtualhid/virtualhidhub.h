@@ -1,0 +1,73 @@
+#ifndef VIRTUALHIDHUB_H
+#define VIRTUALHIDHUB_H
+
+#include "machinespec.h"
+
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class ControlServer;
+class HidEndpoint;
+class VirtualHidDevice;
+class VirtualMachine;
+
+// The USB hub the virtual machines are plugged into. It lives on the
+// machines' thread and owns the machines; plugging, unplugging and faults
+// happen there. Enumeration, opening, writing and closing come from the
+// program's threads and only take the hub's lock.
+class VirtualHidHub : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct DeviceInfo
+    {
+        QString path;
+        QString serialNumber;
+        QString productName;
+        quint16 vendorId = 0;
+        quint16 productId = 0;
+    };
+
+    explicit VirtualHidHub(QObject *parent = nullptr);
+    ~VirtualHidHub() override;
+
+    // The machines' thread only.
+    // Plugs in a new machine running at the default speed; its serial number, or "" on error.
+    QString addMachine(const MachineSpec &spec, QString *error);
+    bool removeMachine(const QString &serialNumber);
+    bool setPlugged(const QString &serialNumber, bool plugged);
+    std::optional<bool> isPlugged(const QString &serialNumber) const;
+    VirtualMachine *machine(const QString &serialNumber) const;
+    QStringList serialNumbers() const;
+    double defaultSpeed() const;
+    void setDefaultSpeed(double speed);
+    // Listens for the control tool; false when the name is taken by a live server.
+    bool listenForControl(const QString &serverName);
+    QString controlServerPath() const;
+
+    // Any thread.
+    QList<DeviceInfo> enumerate(quint16 vendorId, quint16 productId) const;
+    std::shared_ptr<HidEndpoint> open(const QString &path);
+    // One output report without its report id; false once the handle is broken.
+    bool write(const HidEndpoint &endpoint, const QByteArray &report);
+    void close(const std::shared_ptr<HidEndpoint> &endpoint);
+
+private:
+    VirtualHidDevice *deviceBySerialNumber(const QString &serialNumber) const;
+    VirtualHidDevice *deviceByPath(const QString &path) const;
+    QString newSerialNumber(VirtualMachine::Model model);
+    QString newMachineName(VirtualMachine::Model model) const;
+
+    mutable QMutex m_mutex; // guards the device list
+    QList<VirtualHidDevice *> m_devices;
+    int m_machinesMade = 0;
+    double m_defaultSpeed = 1.0;
+    ControlServer *m_control = nullptr;
+};
+
+#endif // VIRTUALHIDHUB_H

@@ -1,0 +1,48 @@
+// virtualpcrctl: adds, removes and faults the virtual machines of a program
+// running on the virtual hidapi library, over its control socket.
+//
+//   virtualpcrctl [--socket NAME] COMMAND [ARGUMENTS...]
+//
+// "virtualpcrctl help" lists the commands. The socket name defaults to
+// THERMOX_VIRTUAL_SOCKET, else "thermox-virtualpcr".
+
+#include "controlclient.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+QString serverName(QStringList &arguments)
+{
+    const int option = arguments.indexOf(QStringLiteral("--socket"));
+    if (option >= 0 && option + 1 < arguments.size()) {
+        const QString name = arguments.at(option + 1);
+        arguments.erase(arguments.begin() + option, arguments.begin() + option + 2);
+        return name;
+    }
+    const QString fromEnvironment = qEnvironmentVariable("THERMOX_VIRTUAL_SOCKET");
+    return fromEnvironment.isEmpty() ? QStringLiteral("thermox-virtualpcr") : fromEnvironment;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = app.arguments().mid(1);
+    const QString server = serverName(arguments);
+    if (arguments.isEmpty()) {
+        QTextStream(stderr) << "usage: virtualpcrctl [--socket NAME] COMMAND [ARGUMENTS...]\n"
+                               "       virtualpcrctl help\n";
+        return 2;
+    }
+
+    ControlClient client;
+    QObject::connect(&client, &ControlClient::finished, &app, [&app](int exitCode, QString reply) {
+        QTextStream(exitCode == 0 ? stdout : stderr) << reply << '\n';
+        app.exit(exitCode);
+    });
+    client.send(server, arguments.join(QLatin1Char(' ')));
+    return app.exec();
+}
