@@ -43,6 +43,10 @@ int main(int argc, char *argv[])
         QTextStream(exitCode == 0 ? stdout : stderr) << reply << '\n';
         app.exit(exitCode);
     });
-    client.send(server, arguments.join(QLatin1Char(' ')));
+    // Sent once the event loop runs, so that even an immediate failure ends it.
+    const QString commandLine = arguments.join(QLatin1Char(' '));
+    QMetaObject::invokeMethod(
+        &client, [&client, server, commandLine] { client.send(server, commandLine); },
+        Qt::QueuedConnection);
     return app.exec();
 }
