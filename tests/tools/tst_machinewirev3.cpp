@@ -112,6 +112,7 @@ private slots:
     void hostStatesDriveTheRun();
     void heldMachineAnswersBusy();
     void closedLinkSendsNothing();
+    void requestsAndStatesCrossWithoutLoss();
 
 private:
     ProtocolV3::PCRState stateAfterOneSecond();
@@ -290,6 +291,20 @@ void TestMachineWireV3::closedLinkSendsNothing()
     m_host->sendAction(ProtocolV3::GET_MACHINE_SETTINGS);
     QTest::qWait(20);
     QCOMPARE(frames.count(), 0);
+}
+
+void TestMachineWireV3::requestsAndStatesCrossWithoutLoss()
+{
+    // The host asks while the machine streams its states, so transfers
+    // start from both ends at the same moments.
+    constexpr int Requests = 20;
+    for (int i = 0; i < Requests; ++i) {
+        m_host->sendAction(ProtocolV3::GET_MACHINE_SETTINGS);
+        m_machine->clock()->advance(VirtualMachine::StateReportPeriodMs);
+        QTest::qWait(1);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_host->count(ProtocolV3::MACHINE_SETTINGS), Requests, WaitMs);
+    QVERIFY(m_host->count(ProtocolV3::CURRENT_STATE) > 0);
 }
 
 QTEST_GUILESS_MAIN(TestMachineWireV3)

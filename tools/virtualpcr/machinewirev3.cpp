@@ -30,12 +30,13 @@ void MachineWireV3::handleFrame(const QByteArray &frame)
 
 void MachineWireV3::sendState()
 {
-    if (m_stateInFlight)
+    if (m_stateInFlight && !m_stateSent.hasExpired(StateConfirmLimitMs))
         return;
     ProtocolV3::PCRState state;
     fillState(state, *machine());
     state.set_remainingtimeinsec(machine()->engine()->remainingTimeInSec());
     m_stateInFlight = true;
+    m_stateSent.start();
     sendMessage(ProtocolV3::CURRENT_STATE, state);
 }
 

@@ -5,14 +5,17 @@
 
 #include "Thermox_v3.8_03.02.2018.pb.h"
 
+#include <QElapsedTimer>
+
 class TPManager;
 
 // Firmware 3 on the device side: payloads travel through the machine's own
 // transfer-protocol manager. The machine answers the host's actions,
 // stores uploaded programs and settings (saying EEPROM_BUSY, then
 // EEPROM_READY when the write is done), and sends its PCRState once a
-// second. A new state waits until the previous one was confirmed, so a slow
-// host gets the latest state rather than a growing queue. While another
+// second. A new state waits until the previous one was confirmed (or given
+// up for lost), so a slow host gets the latest state rather than a growing
+// queue. While another
 // host holds the machine, every announcement is answered with a
 // device-busy frame and no state is sent.
 class MachineWireV3 : public MachineWire
@@ -21,6 +24,8 @@ class MachineWireV3 : public MachineWire
 
 public:
     static constexpr int TimeoutMs = 1300;
+    // Real time after which an unconfirmed state no longer holds back the next.
+    static constexpr int StateConfirmLimitMs = 5000;
 
     MachineWireV3(VirtualMachine *machine, int frameSize, QObject *parent = nullptr);
 
@@ -48,6 +53,7 @@ private:
 
     TPManager *const m_tp;
     bool m_stateInFlight = false;
+    QElapsedTimer m_stateSent;
 };
 
 #endif // MACHINEWIREV3_H
