@@ -97,11 +97,6 @@ QStringList VirtualHidHub::serialNumbers() const
     return serialNumbers;
 }
 
-double VirtualHidHub::defaultSpeed() const
-{
-    return m_defaultSpeed;
-}
-
 void VirtualHidHub::setDefaultSpeed(double speed)
 {
     if (speed > 0.0)

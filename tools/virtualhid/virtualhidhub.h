@@ -44,7 +44,6 @@ public:
     std::optional<bool> isPlugged(const QString &serialNumber) const;
     VirtualMachine *machine(const QString &serialNumber) const;
     QStringList serialNumbers() const;
-    double defaultSpeed() const;
     void setDefaultSpeed(double speed);
     // Listens for the control tool; false when the name is taken by a live server.
     bool listenForControl(const QString &serverName);

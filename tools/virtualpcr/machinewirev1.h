@@ -14,8 +14,6 @@ class MachineWireV1 : public MachineWire
     Q_OBJECT
 
 public:
-    static constexpr int PieceSize = 64;
-
     explicit MachineWireV1(VirtualMachine *machine, QObject *parent = nullptr);
 
 protected:

@@ -50,8 +50,8 @@ std::optional<VirtualMachine::Model> VirtualMachine::modelFromName(const QString
 
 QString VirtualMachine::serialNumberProblem(Model model, const QString &serialNumber)
 {
-    if (serialNumber.isEmpty() || serialNumber.size() > 126)
-        return QStringLiteral("a serial number has 1 to 126 characters");
+    if (serialNumber.isEmpty() || serialNumber.size() > SerialNumberMaxChars)
+        return QStringLiteral("a serial number has 1 to %1 characters").arg(SerialNumberMaxChars);
     for (const QChar c : serialNumber) {
         if (c.unicode() <= ' ' || c.unicode() > '~')
             return QStringLiteral("a serial number is printable ASCII without spaces");

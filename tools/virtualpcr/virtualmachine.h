@@ -39,6 +39,7 @@ public:
     static constexpr int EepromWriteMs = 500;
     static constexpr int MachineNameMaxBytes = 22;
     static constexpr int SerialNumberBytesV3 = 11;
+    static constexpr int SerialNumberMaxChars = 126; // a USB string descriptor's limit
     static constexpr float MainsVoltage = 19.0f;
 
     explicit VirtualMachine(const Identity &identity, QObject *parent = nullptr);
