@@ -1,10 +1,11 @@
 # Helpers that keep the per-folder CMakeLists short and uniform.
 
-# thermox_add_subsystem(<name> [SOURCES ...] [DEPENDS ...])
+# thermox_add_subsystem(<name> [SHARED] [SOURCES ...] [DEPENDS ...])
 # One library per subsystem; the program and the tests link the same targets.
-# Product code is built with the strict string-cast defines.
+# Libraries are static unless SHARED is given. Product code is built with the
+# strict string-cast defines.
 function(thermox_add_subsystem name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "SHARED" "" "SOURCES;DEPENDS" ${ARGN})
     if(NOT ARG_SOURCES)
         # A subsystem with no code yet: dependants already link it by name.
         add_library(${name} INTERFACE)
@@ -12,7 +13,11 @@ function(thermox_add_subsystem name)
         target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
         return()
     endif()
-    add_library(${name} STATIC ${ARG_SOURCES})
+    if(ARG_SHARED)
+        add_library(${name} SHARED ${ARG_SOURCES})
+    else()
+        add_library(${name} STATIC ${ARG_SOURCES})
+    endif()
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_compile_definitions(${name} PRIVATE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})

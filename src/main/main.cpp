@@ -89,6 +89,8 @@ int main(int argc, char *argv[])
     setContextProperties(engine.rootContext(), constants);
     registerQmlTypes();
 
-    engine.load(QUrl(QStringLiteral("qrc:/main")));
+    const QUrl mainWindow(QStringLiteral("qrc:/main"));
+    engine.load(mainWindow);
+    qInfo() << "Main window loaded from" << mainWindow;
     return app.exec();
 }
