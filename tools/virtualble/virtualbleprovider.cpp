@@ -1,0 +1,278 @@
+#include "virtualbleprovider.h"
+
+#include "machinespec.h"
+#include "virtualblemachine.h"
+#include "virtualmachine.h"
+
+#include <QDebug>
+#include <QTimer>
+#include <QtEndian>
+
+namespace {
+
+constexpr char MachinesVariable[] = "THERMOX_VIRTUAL_BLE_MACHINES";
+constexpr char SpeedVariable[] = "THERMOX_VIRTUAL_SPEED";
+constexpr char DefaultMachines[] = "vela16";
+// The 11 bytes of a serial number: the model, 1 for "on the air", the number.
+constexpr char SerialPrefix[] = "VELA16\x01";
+constexpr int AddressBytes = 6;
+
+QString environment(const char *name, const QString &fallback)
+{
+    return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name) : fallback;
+}
+
+// The last six bytes of the serial number make the Bluetooth address.
+QString addressOf(const QString &serialNumber)
+{
+    return QString::fromLatin1(
+        QByteArray::fromHex(serialNumber.toLatin1()).right(AddressBytes).toHex(':').toUpper());
+}
+
+} // namespace
+
+VirtualBleProvider::VirtualBleProvider(QObject *parent)
+    : BLEDevicesProviderInterface(parent)
+    , m_scanTimer(new QTimer(this))
+{
+    qInfo() << "Creating BLEDevicesFinder - Virtual";
+    m_scanTimer->setSingleShot(true);
+    m_scanTimer->setInterval(ScanMs);
+    connect(m_scanTimer, &QTimer::timeout, this, &VirtualBleProvider::finishScan);
+    addConfiguredMachines();
+}
+
+QString VirtualBleProvider::addMachine(const QString &spec, QString *error)
+{
+    QString reason;
+    const auto parsed = MachineSpec::parse(spec, &reason);
+    const QString id = parsed ? addMachine(*parsed, &reason) : QString();
+    if (error)
+        *error = reason;
+    return id;
+}
+
+bool VirtualBleProvider::removeMachine(const QString &id)
+{
+    VirtualBleMachine *machine = m_machines.take(id);
+    if (!machine)
+        return false;
+    machine->setInRange(false);
+    delete machine;
+    qInfo().noquote() << "Virtual machine" << id << "removed";
+    return true;
+}
+
+QStringList VirtualBleProvider::machineIds() const
+{
+    return m_machines.keys();
+}
+
+bool VirtualBleProvider::setInRange(const QString &id, bool inRange)
+{
+    VirtualBleMachine *machine = m_machines.value(id);
+    if (machine)
+        machine->setInRange(inRange);
+    return machine;
+}
+
+bool VirtualBleProvider::setSpeed(const QString &id, double factor)
+{
+    VirtualBleMachine *machine = m_machines.value(id);
+    if (!machine || factor <= 0.0)
+        return false;
+    machine->machine()->clock()->setSpeed(factor);
+    return true;
+}
+
+QByteArray VirtualBleProvider::storedProgram(const QString &id) const
+{
+    VirtualBleMachine *machine = m_machines.value(id);
+    return machine ? machine->machine()->storedProgram() : QByteArray();
+}
+
+void VirtualBleProvider::setRadioTiming(int connectMs, int linkLossMs, int scanMs)
+{
+    m_timing = {connectMs, linkLossMs};
+    m_scanTimer->setInterval(scanMs);
+    for (const QPointer<VirtualBleDevice> &device : qAsConst(m_devices)) {
+        if (device)
+            device->setTiming(m_timing);
+    }
+}
+
+bool VirtualBleProvider::scanActive() const
+{
+    return m_scanActive;
+}
+
+void VirtualBleProvider::setScanActive(bool scanActive)
+{
+    if (scanActive == m_scanActive)
+        return;
+    m_scanActive = scanActive;
+    emit scanActiveChanged(scanActive);
+}
+
+void VirtualBleProvider::start()
+{
+    qInfo() << "Start BLE scan";
+    setScanActive(true);
+    m_scanTimer->start();
+    // Machines are discovered while the scan runs, never within the call.
+    QTimer::singleShot(0, this, &VirtualBleProvider::discoverMachinesInRange);
+}
+
+void VirtualBleProvider::stop()
+{
+    qInfo() << "Stop BLE scan";
+    m_scanTimer->stop();
+    setScanActive(false);
+}
+
+void VirtualBleProvider::discoverMachinesInRange()
+{
+    if (!m_scanActive)
+        return;
+    for (VirtualBleMachine *machine : qAsConst(m_machines)) {
+        if (machine->isInRange())
+            discover(machine);
+    }
+}
+
+void VirtualBleProvider::finishScan()
+{
+    qInfo() << "Discovering of ble device finished.";
+    setScanActive(false);
+    for (auto it = m_devices.begin(); it != m_devices.end();) {
+        const QPointer<VirtualBleDevice> device = it.value();
+        const VirtualBleMachine *machine = m_machines.value(it.key());
+        const bool seen = device && machine && machine->isInRange();
+        if (device)
+            device->setFoundByFinder(seen);
+        // A machine connected or connecting is never dropped by a scan that missed it.
+        if (seen || (device && (device->isInitialized() || device->isInitializing()))) {
+            ++it;
+            continue;
+        }
+        it = m_devices.erase(it);
+        if (device) {
+            qInfo().noquote() << "Device paired but probably turned off (not powered): "
+                              << device->id();
+            device->setAvailable(false);
+        }
+    }
+}
+
+void VirtualBleProvider::addConfiguredMachines()
+{
+    bool validSpeed = false;
+    const double speed = environment(SpeedVariable, QStringLiteral("1")).toDouble(&validSpeed);
+    if (validSpeed && speed > 0.0)
+        m_speed = speed;
+    else
+        qWarning() << SpeedVariable << "is not a speed factor above 0; using 1";
+
+    QString error;
+    const auto specs = MachineSpec::parseList(
+        environment(MachinesVariable, QLatin1String(DefaultMachines)), &error);
+    if (!specs)
+        qWarning().noquote() << MachinesVariable << "refused:" << error;
+    for (const MachineSpec &spec : specs.value_or(QList<MachineSpec>())) {
+        if (addMachine(spec, &error).isEmpty())
+            qWarning().noquote() << "Virtual BLE machine not on the air:" << error;
+    }
+}
+
+QString VirtualBleProvider::addMachine(const MachineSpec &spec, QString *error)
+{
+    if (spec.model != VirtualMachine::Vela16) {
+        *error = QStringLiteral("machines reached over BLE are vela16 (firmware 3)");
+        return {};
+    }
+    VirtualMachine::Identity identity;
+    identity.model = spec.model;
+    identity.serialNumber = spec.serialNumber.isEmpty() ? newSerialNumber() : spec.serialNumber;
+    identity.machineName = spec.machineName.isEmpty()
+                               ? QStringLiteral("Virtual vela16 BLE %1").arg(m_machinesMade + 1)
+                               : spec.machineName;
+    const QString id = addressOf(identity.serialNumber);
+    if (m_machines.contains(id)) {
+        *error = QStringLiteral("a machine with the address %1 is on the air").arg(id);
+        return {};
+    }
+    ++m_machinesMade;
+    auto *virtualMachine = new VirtualMachine(identity);
+    virtualMachine->clock()->setSpeed(m_speed);
+    virtualMachine->clock()->start();
+    auto *machine = new VirtualBleMachine(virtualMachine, id, this);
+    connect(machine, &VirtualBleMachine::inRangeChanged, this,
+            [this, machine](bool inRange) { onMachineInRangeChanged(machine, inRange); });
+    m_machines.insert(id, machine);
+    qInfo().noquote() << "Virtual vela16" << identity.serialNumber << "on the air as" << id
+                      << identity.machineName;
+    onMachineInRangeChanged(machine, true);
+    return id;
+}
+
+QString VirtualBleProvider::newSerialNumber() const
+{
+    for (quint32 number = quint32(m_machinesMade) + 1;; ++number) {
+        QByteArray bytes(SerialPrefix);
+        QByteArray numberBytes(sizeof(quint32), '\0');
+        qToBigEndian(number, numberBytes.data());
+        bytes.append(numberBytes);
+        const QString serialNumber = QString::fromLatin1(bytes.toHex().toUpper());
+        if (!m_machines.contains(addressOf(serialNumber)))
+            return serialNumber;
+    }
+}
+
+void VirtualBleProvider::discover(VirtualBleMachine *machine)
+{
+    const QPointer<VirtualBleDevice> device = m_devices.value(machine->address());
+    if (!device) {
+        announceNewDevice(machine);
+        return;
+    }
+    device->setFoundByFinder(true);
+    if (device->name() == machine->advertisedName()) {
+        emit newDeviceAvailable(device);
+        return;
+    }
+    qInfo().noquote() << "Device updated:" << device->name() << "to:" << machine->advertisedName();
+    device->updateName(machine->advertisedName());
+}
+
+void VirtualBleProvider::announceNewDevice(VirtualBleMachine *machine)
+{
+    qInfo().noquote() << "New BLE device available: " << machine->address()
+                      << machine->advertisedName();
+    auto *device = new VirtualBleDevice(machine, m_timing, this);
+    const QPointer<VirtualBleDevice> guarded(device);
+    // Queued, so that a device is deleted only after the emitting call has returned.
+    connect(
+        device, &IAvailable::availableChanged, this,
+        [this, guarded](bool available) { onDeviceAvailableChanged(guarded, available); },
+        Qt::QueuedConnection);
+    device->setAvailable(true);
+    device->setFoundByFinder(true);
+    m_devices.insert(machine->address(), guarded);
+    emit newDeviceAvailable(device);
+}
+
+void VirtualBleProvider::onMachineInRangeChanged(VirtualBleMachine *machine, bool inRange)
+{
+    if (inRange && m_scanActive)
+        discover(machine);
+}
+
+void VirtualBleProvider::onDeviceAvailableChanged(const QPointer<VirtualBleDevice> &device,
+                                                  bool available)
+{
+    if (available || !device)
+        return;
+    if (m_devices.value(device->id()) == device)
+        m_devices.remove(device->id());
+    device->deleteLater();
+}
