@@ -1,0 +1,43 @@
+#ifndef BLEDEVICESPROVIDER_H
+#define BLEDEVICESPROVIDER_H
+
+#include "bledevicesproviderinterface.h"
+
+#include <QPluginLoader>
+#include <QPointer>
+#include <QStringList>
+
+// The program's BLE scanner: it loads the BLE plug-in and stands in for the
+// plug-in's provider, forwarding calls and re-emitting its signals. Without a
+// plug-in it is inert: no scan ever runs and no machine is announced.
+class BLEDevicesProvider : public BLEDevicesProviderInterface
+{
+    Q_OBJECT
+
+public:
+    // Folders searched for the plug-in, in this order: those listed in
+    // THERMOX_BLE_PLUGIN_PATH (separated like PATH), the program's folder,
+    // its "plugins" folder, then the application's library paths.
+    static QStringList pluginFolders();
+    static QString pluginName();
+
+    explicit BLEDevicesProvider(QObject *parent = nullptr);
+    // Loads from the first of the folders that holds the plug-in.
+    explicit BLEDevicesProvider(const QStringList &folders, QObject *parent = nullptr);
+    ~BLEDevicesProvider() override;
+
+public slots:
+    bool scanActive() const override;
+    void setScanActive(bool scanActive) override;
+    void start() override;
+    void stop() override;
+
+private:
+    void load(const QStringList &folders);
+    void locate(const QStringList &folders, const QString &name);
+
+    QPluginLoader m_loader;
+    QPointer<BLEDevicesProviderInterface> m_plugin;
+};
+
+#endif // BLEDEVICESPROVIDER_H

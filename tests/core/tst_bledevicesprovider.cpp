@@ -1,0 +1,143 @@
+#include "virtualbleplugin.h"
+
+#include "connection/connectionv3ble.h"
+#include "core/bluetooth/bledevicesprovider.h"
+
+#include <QFile>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestBLEDevicesProvider : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+        qRegisterMetaType<BLEDeviceInterface *>();
+    }
+
+    void searchPath();
+    void withoutPluginInert_data();
+    void withoutPluginInert();
+    void forwardsToThePlugin();
+    void deviceDeletedByThePluginLeavesGuardsNull();
+};
+
+void TestBLEDevicesProvider::searchPath()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    qputenv("THERMOX_BLE_PLUGIN_PATH", "/opt/first:/opt/second");
+
+    const QStringList folders = BLEDevicesProvider::pluginFolders();
+
+    qunsetenv("THERMOX_BLE_PLUGIN_PATH");
+    QCOMPARE(folders.mid(0, 4),
+             (QStringList{QStringLiteral("/opt/first"), QStringLiteral("/opt/second"),
+                          programFolder, programFolder + QStringLiteral("/plugins")}));
+    for (const QString &libraryPath : QCoreApplication::libraryPaths())
+        QVERIFY(folders.contains(libraryPath));
+    QCOMPARE(folders.count(programFolder), 1);
+}
+
+void TestBLEDevicesProvider::withoutPluginInert_data()
+{
+    QTest::addColumn<QByteArray>("libraryContent");
+    QTest::addColumn<QString>("failure");
+
+    QTest::newRow("no library") << QByteArray()
+                                << QStringLiteral("^BLE PLUGIN LOADING FAILURE! Corvex The shared "
+                                                  "library was not found\\.$");
+    QTest::newRow("not a library")
+        << QByteArray("not a plug-in") << QStringLiteral("^BLE PLUGIN LOADING FAILURE! Corvex .+");
+}
+
+void TestBLEDevicesProvider::withoutPluginInert()
+{
+    QFETCH(QByteArray, libraryContent);
+    QFETCH(QString, failure);
+    QTemporaryDir folder;
+    if (!libraryContent.isEmpty()) {
+        QFile library(folder.filePath(QStringLiteral("libCorvex.so")));
+        QVERIFY(library.open(QIODevice::WriteOnly));
+        library.write(libraryContent);
+    }
+
+    QTest::ignoreMessage(QtInfoMsg, "Use Corvex plugin.");
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(failure));
+    BLEDevicesProvider provider({folder.path()});
+    QSignalSpy scanActive(&provider, &BLEDevicesProviderInterface::scanActiveChanged);
+    QSignalSpy announced(&provider, &BLEDevicesProviderInterface::newDeviceAvailable);
+
+    provider.start();
+    provider.setScanActive(true);
+    QVERIFY(!provider.scanActive());
+    QVERIFY(!provider.property("scanActive").toBool());
+    provider.stop();
+
+    QVERIFY(scanActive.isEmpty());
+    QVERIFY(announced.isEmpty());
+}
+
+void TestBLEDevicesProvider::forwardsToThePlugin()
+{
+    VirtualBlePlugin plugin;
+    const QString id = plugin.addMachine();
+    QTest::ignoreMessage(QtInfoMsg, "Use Corvex plugin.");
+    QTest::ignoreMessage(QtInfoMsg, "BLE PLUGIN LOADED!");
+    BLEDevicesProvider provider({VirtualBlePlugin::folder()});
+    QSignalSpy scanActive(&provider, &BLEDevicesProviderInterface::scanActiveChanged);
+    QSignalSpy announced(&provider, &BLEDevicesProviderInterface::newDeviceAvailable);
+
+    // Both calls reach the plug-in: each has the machine announced.
+    provider.start();
+    provider.start();
+    QVERIFY(provider.scanActive());
+    QTRY_COMPARE(announced.count(), 2);
+    auto *device = announced.first().first().value<BLEDeviceInterface *>();
+    QCOMPARE(device->id(), id);
+    QCOMPARE(announced.last().first().value<BLEDeviceInterface *>(), device);
+
+    // The plug-in's scan ends by itself; the provider says so too.
+    QTRY_COMPARE(scanActive.count(), 2);
+    QCOMPARE(scanActive.at(0).first().toBool(), true);
+    QCOMPARE(scanActive.at(1).first().toBool(), false);
+    QVERIFY(!provider.scanActive());
+
+    provider.setScanActive(true);
+    QVERIFY(plugin.provider()->scanActive());
+    provider.stop();
+    QVERIFY(!plugin.provider()->scanActive());
+    QCOMPARE(scanActive.count(), 4);
+}
+
+void TestBLEDevicesProvider::deviceDeletedByThePluginLeavesGuardsNull()
+{
+    QPointer<BLEDeviceInterface> device;
+    std::unique_ptr<ConnectionV3BLE> connection;
+    {
+        VirtualBlePlugin plugin;
+        const QString id = plugin.addMachine();
+        BLEDevicesProvider provider({VirtualBlePlugin::folder()});
+        QSignalSpy announced(&provider, &BLEDevicesProviderInterface::newDeviceAvailable);
+        provider.start();
+        QVERIFY(announced.wait());
+        device = announced.first().first().value<BLEDeviceInterface *>();
+        connection.reset(new ConnectionV3BLE(device, false));
+        QCOMPARE(connection->hardwareId(), id);
+        // Unloading the plug-in deletes its root object with every device object.
+    }
+
+    QVERIFY(!device);
+    QVERIFY(connection->hardwareId().isEmpty());
+    QVERIFY(!connection->isTransportOpen());
+    connection->connectionInit();
+    connection->sendTpData(QByteArray(20, '~'));
+    connection->disconnectHandle();
+    QVERIFY(!connection->isHandleConnected());
+}
+
+QTEST_GUILESS_MAIN(TestBLEDevicesProvider)
+#include "tst_bledevicesprovider.moc"
