@@ -75,7 +75,9 @@ void TestCrashHandler::faultIsLoggedWithBacktrace_data()
     QTest::newRow("arithmetic") << "fpe" << SIGFPE << true << false << false;
     QTest::newRow("handler's parent deleted") << "orphan" << SIGSEGV << false << true << false;
     QTest::newRow("deeper than the limit") << "deep" << SIGSEGV << true << true << true;
-    QTest::newRow("stack overflow") << "overflow" << SIGSEGV << true << true << true;
+    // The guard page may be touched inside a runtime helper the recursion calls
+    // (the sanitizer's TLS lookup, say), so the first frame need not be ours.
+    QTest::newRow("stack overflow") << "overflow" << SIGSEGV << true << false << true;
 }
 
 void TestCrashHandler::faultIsLoggedWithBacktrace()
