@@ -279,7 +279,7 @@ void TestVirtualHid::readersWritersAndEnumerationRunTogether()
 
 void TestVirtualHid::machinesAreAddedAndRemovedAtRunTime_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("config");
     QTest::addColumn<QString>("serialNumber"); // empty: refused
     QTest::addColumn<unsigned short>("vendorId");
 
@@ -295,13 +295,13 @@ void TestVirtualHid::machinesAreAddedAndRemovedAtRunTime_data()
 
 void TestVirtualHid::machinesAreAddedAndRemovedAtRunTime()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, config);
     QFETCH(QString, serialNumber);
     QFETCH(unsigned short, vendorId);
     const int before = enumerate(vendorId, 0).size();
 
     QString error;
-    QCOMPARE(VirtualHidBus::instance().addMachine(spec, &error), serialNumber);
+    QCOMPARE(VirtualHidBus::instance().addMachine(config, &error), serialNumber);
     QCOMPARE(error.isEmpty(), !serialNumber.isEmpty());
     if (serialNumber.isEmpty())
         return;

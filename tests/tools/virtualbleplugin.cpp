@@ -49,10 +49,10 @@ VirtualBleControl *VirtualBlePlugin::control() const
     return m_control;
 }
 
-QString VirtualBlePlugin::addMachine(const QString &spec)
+QString VirtualBlePlugin::addMachine(const QString &config)
 {
     QString error;
-    const QString id = m_control->addMachine(spec, &error);
+    const QString id = m_control->addMachine(config, &error);
     if (id.isEmpty()) {
         qWarning().noquote() << "No virtual machine:" << error;
         return id;

@@ -31,7 +31,7 @@ public:
     VirtualBleControl *control() const;
 
     // A new vela16 on the air; its id.
-    QString addMachine(const QString &spec = QStringLiteral("vela16"));
+    QString addMachine(const QString &config = QStringLiteral("vela16"));
     // Scans until the machine's device object is announced and the scan has ended.
     QPointer<BLEDeviceInterface> discover(const QString &id);
 

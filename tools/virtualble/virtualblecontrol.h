@@ -16,7 +16,7 @@ public:
 
     // Puts a new vela16 on the air, given as MODEL[:SERIAL[:NAME]]; its id,
     // or "" with the reason.
-    virtual QString addMachine(const QString &spec, QString *error = nullptr) = 0;
+    virtual QString addMachine(const QString &config, QString *error = nullptr) = 0;
     // The machine is switched off for good: scans stop seeing it and its
     // link is lost, as for a machine out of range.
     virtual bool removeMachine(const QString &id) = 0;

@@ -1,6 +1,6 @@
 #include "virtualbleprovider.h"
 
-#include "machinespec.h"
+#include "machineconfig.h"
 #include "virtualblemachine.h"
 #include "virtualmachine.h"
 
@@ -42,10 +42,10 @@ VirtualBleProvider::VirtualBleProvider(QObject *parent)
     addConfiguredMachines();
 }
 
-QString VirtualBleProvider::addMachine(const QString &spec, QString *error)
+QString VirtualBleProvider::addMachine(const QString &config, QString *error)
 {
     QString reason;
-    const auto parsed = MachineSpec::parse(spec, &reason);
+    const auto parsed = MachineConfig::parse(config, &reason);
     const QString id = parsed ? addMachine(*parsed, &reason) : QString();
     if (error)
         *error = reason;
@@ -174,28 +174,28 @@ void VirtualBleProvider::addConfiguredMachines()
         qWarning() << SpeedVariable << "is not a speed factor above 0; using 1";
 
     QString error;
-    const auto specs = MachineSpec::parseList(
+    const auto configs = MachineConfig::parseList(
         environment(MachinesVariable, QLatin1String(DefaultMachines)), &error);
-    if (!specs)
+    if (!configs)
         qWarning().noquote() << MachinesVariable << "refused:" << error;
-    for (const MachineSpec &spec : specs.value_or(QList<MachineSpec>())) {
-        if (addMachine(spec, &error).isEmpty())
+    for (const MachineConfig &config : configs.value_or(QList<MachineConfig>())) {
+        if (addMachine(config, &error).isEmpty())
             qWarning().noquote() << "Virtual BLE machine not on the air:" << error;
     }
 }
 
-QString VirtualBleProvider::addMachine(const MachineSpec &spec, QString *error)
+QString VirtualBleProvider::addMachine(const MachineConfig &config, QString *error)
 {
-    if (spec.model != VirtualMachine::Vela16) {
+    if (config.model != VirtualMachine::Vela16) {
         *error = QStringLiteral("machines reached over BLE are vela16 (firmware 3)");
         return {};
     }
     VirtualMachine::Identity identity;
-    identity.model = spec.model;
-    identity.serialNumber = spec.serialNumber.isEmpty() ? newSerialNumber() : spec.serialNumber;
-    identity.machineName = spec.machineName.isEmpty()
+    identity.model = config.model;
+    identity.serialNumber = config.serialNumber.isEmpty() ? newSerialNumber() : config.serialNumber;
+    identity.machineName = config.machineName.isEmpty()
                                ? QStringLiteral("Virtual vela16 BLE %1").arg(m_machinesMade + 1)
-                               : spec.machineName;
+                               : config.machineName;
     const QString id = addressOf(identity.serialNumber);
     if (m_machines.contains(id)) {
         *error = QStringLiteral("a machine with the address %1 is on the air").arg(id);

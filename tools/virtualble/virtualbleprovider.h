@@ -10,7 +10,7 @@
 
 class QTimer;
 class VirtualBleMachine;
-struct MachineSpec;
+struct MachineConfig;
 
 // The root object of the virtual BLE plug-in: a scanner over virtual vela16
 // machines on the air, announcing each machine in range as a device object
@@ -30,7 +30,7 @@ public:
 
     explicit VirtualBleProvider(QObject *parent = nullptr);
 
-    QString addMachine(const QString &spec, QString *error = nullptr) override;
+    QString addMachine(const QString &config, QString *error = nullptr) override;
     bool removeMachine(const QString &id) override;
     QStringList machineIds() const override;
     bool setInRange(const QString &id, bool inRange) override;
@@ -50,7 +50,7 @@ private slots:
 
 private:
     void addConfiguredMachines();
-    QString addMachine(const MachineSpec &spec, QString *error);
+    QString addMachine(const MachineConfig &config, QString *error);
     QString newSerialNumber() const;
     void discover(VirtualBleMachine *machine);
     void announceNewDevice(VirtualBleMachine *machine);

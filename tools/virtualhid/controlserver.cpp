@@ -167,10 +167,10 @@ QString ControlServer::list(const QStringList &)
 QString ControlServer::add(const QStringList &arguments)
 {
     QString error;
-    const auto spec = MachineSpec::parse(arguments.first(), &error);
-    if (!spec)
+    const auto config = MachineConfig::parse(arguments.first(), &error);
+    if (!config)
         return failure(error);
-    const QString serialNumber = m_hub->addMachine(*spec, &error);
+    const QString serialNumber = m_hub->addMachine(*config, &error);
     return serialNumber.isEmpty() ? failure(error) : ok(serialNumber);
 }
 

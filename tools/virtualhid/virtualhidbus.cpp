@@ -1,7 +1,7 @@
 #include "virtualhidbus.h"
 
 #include "controlserver.h"
-#include "machinespec.h"
+#include "machineconfig.h"
 #include "virtualhidhub.h"
 
 #include <QCoreApplication>
@@ -30,12 +30,12 @@ void plugInConfiguredMachines(VirtualHidHub *hub)
         qWarning() << SpeedVariable << "is not a speed factor above 0; using 1";
 
     QString error;
-    const auto specs = MachineSpec::parseList(
+    const auto configs = MachineConfig::parseList(
         environment(MachinesVariable, QLatin1String(DefaultMachines)), &error);
-    if (!specs)
+    if (!configs)
         qWarning().noquote() << MachinesVariable << "refused:" << error;
-    for (const MachineSpec &spec : specs.value_or(QList<MachineSpec>())) {
-        if (hub->addMachine(spec, &error).isEmpty())
+    for (const MachineConfig &config : configs.value_or(QList<MachineConfig>())) {
+        if (hub->addMachine(config, &error).isEmpty())
             qWarning().noquote() << "Virtual machine not plugged in:" << error;
     }
 
@@ -67,13 +67,14 @@ VirtualHidBus::VirtualHidBus()
     qAddPostRoutine(&VirtualHidBus::closeDown);
 }
 
-QString VirtualHidBus::addMachine(const QString &spec, QString *error)
+QString VirtualHidBus::addMachine(const QString &config, QString *error)
 {
     QString reason;
-    const QString serialNumber = onMachinesThread(QString(), [&spec, &reason](VirtualHidHub *hub) {
-        const auto parsed = MachineSpec::parse(spec, &reason);
-        return parsed ? hub->addMachine(*parsed, &reason) : QString();
-    });
+    const QString serialNumber =
+        onMachinesThread(QString(), [&config, &reason](VirtualHidHub *hub) {
+            const auto parsed = MachineConfig::parse(config, &reason);
+            return parsed ? hub->addMachine(*parsed, &reason) : QString();
+        });
     if (error)
         *error = reason;
     return serialNumber;

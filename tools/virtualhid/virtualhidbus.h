@@ -29,7 +29,7 @@ public:
     static VirtualHidBus &instance();
 
     // MODEL[:SERIAL[:NAME]]; the new machine's serial number, or "" with the reason.
-    QString addMachine(const QString &spec, QString *error = nullptr);
+    QString addMachine(const QString &config, QString *error = nullptr);
     bool removeMachine(const QString &serialNumber);
     bool setPlugged(const QString &serialNumber, bool plugged);
     QStringList serialNumbers();

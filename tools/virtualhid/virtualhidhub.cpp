@@ -25,14 +25,14 @@ VirtualHidHub::~VirtualHidHub()
     m_devices.clear();
 }
 
-QString VirtualHidHub::addMachine(const MachineSpec &spec, QString *error)
+QString VirtualHidHub::addMachine(const MachineConfig &config, QString *error)
 {
     VirtualMachine::Identity identity;
-    identity.model = spec.model;
+    identity.model = config.model;
     identity.serialNumber =
-        spec.serialNumber.isEmpty() ? newSerialNumber(spec.model) : spec.serialNumber;
+        config.serialNumber.isEmpty() ? newSerialNumber(config.model) : config.serialNumber;
     identity.machineName =
-        spec.machineName.isEmpty() ? newMachineName(spec.model) : spec.machineName;
+        config.machineName.isEmpty() ? newMachineName(config.model) : config.machineName;
     if (deviceBySerialNumber(identity.serialNumber)) {
         *error =
             QStringLiteral("a machine with serial number %1 exists").arg(identity.serialNumber);

@@ -1,7 +1,7 @@
 #ifndef VIRTUALHIDHUB_H
 #define VIRTUALHIDHUB_H
 
-#include "machinespec.h"
+#include "machineconfig.h"
 
 #include <QList>
 #include <QMutex>
@@ -38,7 +38,7 @@ public:
 
     // The machines' thread only.
     // Plugs in a new machine running at the default speed; its serial number, or "" on error.
-    QString addMachine(const MachineSpec &spec, QString *error);
+    QString addMachine(const MachineConfig &config, QString *error);
     bool removeMachine(const QString &serialNumber);
     bool setPlugged(const QString &serialNumber, bool plugged);
     std::optional<bool> isPlugged(const QString &serialNumber) const;

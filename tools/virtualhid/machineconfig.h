@@ -1,5 +1,5 @@
-#ifndef MACHINESPEC_H
-#define MACHINESPEC_H
+#ifndef MACHINECONFIG_H
+#define MACHINECONFIG_H
 
 #include "virtualmachine.h"
 
@@ -11,15 +11,15 @@
 // A machine to plug in, as written in THERMOX_VIRTUAL_MACHINES and in the
 // control tool's add command: MODEL[:SERIAL[:NAME]], MODEL being vela8 or
 // vela16. Missing parts are made up when the machine is plugged in.
-struct MachineSpec
+struct MachineConfig
 {
     VirtualMachine::Model model = VirtualMachine::Vela16;
     QString serialNumber;
     QString machineName;
 
-    static std::optional<MachineSpec> parse(const QString &text, QString *error);
+    static std::optional<MachineConfig> parse(const QString &text, QString *error);
     // Specs separated by commas; "" and "none" name no machine.
-    static std::optional<QList<MachineSpec>> parseList(const QString &text, QString *error);
+    static std::optional<QList<MachineConfig>> parseList(const QString &text, QString *error);
 };
 
-#endif // MACHINESPEC_H
+#endif // MACHINECONFIG_H

@@ -1,0 +1,39 @@
+#include "machineconfig.h"
+
+std::optional<MachineConfig> MachineConfig::parse(const QString &text, QString *error)
+{
+    const QString trimmed = text.trimmed();
+    const QChar separator(QLatin1Char(':'));
+    const auto model = VirtualMachine::modelFromName(trimmed.section(separator, 0, 0));
+    if (!model) {
+        *error = QStringLiteral("unknown model in \"%1\" (vela8 or vela16)").arg(trimmed);
+        return std::nullopt;
+    }
+    MachineConfig config;
+    config.model = *model;
+    config.serialNumber = trimmed.section(separator, 1, 1);
+    config.machineName = trimmed.section(separator, 2);
+    if (!config.serialNumber.isEmpty()) {
+        const QString problem = VirtualMachine::serialNumberProblem(*model, config.serialNumber);
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return std::nullopt;
+        }
+    }
+    return config;
+}
+
+std::optional<QList<MachineConfig>> MachineConfig::parseList(const QString &text, QString *error)
+{
+    QList<MachineConfig> configs;
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed == QLatin1String("none"))
+        return configs;
+    for (const QString &part : trimmed.split(QLatin1Char(','))) {
+        const auto config = parse(part, error);
+        if (!config)
+            return std::nullopt;
+        configs.append(*config);
+    }
+    return configs;
+}
