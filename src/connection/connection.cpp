@@ -123,3 +123,10 @@ void Connection::setPollingTimerId(int id)
 {
     m_pollingTimerId = id;
 }
+
+void Connection::stopPollingTimer()
+{
+    if (m_pollingTimerId > 0)
+        killTimer(m_pollingTimerId);
+    m_pollingTimerId = 0;
+}

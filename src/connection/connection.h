@@ -115,6 +115,7 @@ protected:
     // Id of the transport's polling timer.
     int pollingTimerId() const;
     void setPollingTimerId(int id);
+    void stopPollingTimer();
 
 private:
     int m_pollingTimerId = -1;

@@ -70,7 +70,7 @@ void ConnectionV1USB::disconnectHandle()
         return;
     }
     m_hid.close();
-    stopPolling();
+    stopPollingTimer();
     ConnectionV1::disconnectHandle();
 }
 
@@ -81,13 +81,6 @@ void ConnectionV1USB::timerEvent(QTimerEvent *event)
         return;
     }
     poll();
-}
-
-void ConnectionV1USB::stopPolling()
-{
-    if (pollingTimerId() > 0)
-        killTimer(pollingTimerId());
-    setPollingTimerId(0);
 }
 
 void ConnectionV1USB::poll()

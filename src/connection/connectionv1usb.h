@@ -40,7 +40,6 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    void stopPolling();
     void poll();
     bool readSerialNumber();
 

@@ -72,7 +72,7 @@ void ConnectionV3Emul::disconnectHandle()
 {
     m_connected = false;
     setIsDeviceInitialized(false);
-    stopTick();
+    stopPollingTimer();
     emit dataUpdated();
 }
 
@@ -149,15 +149,8 @@ void ConnectionV3Emul::startRunning()
 void ConnectionV3Emul::startTick()
 {
     // A second power-on restarts the tick rather than adding another.
-    stopTick();
+    stopPollingTimer();
     setPollingTimerId(startTimer(m_tickIntervalMs, Qt::CoarseTimer));
-}
-
-void ConnectionV3Emul::stopTick()
-{
-    if (pollingTimerId() > 0)
-        killTimer(pollingTimerId());
-    setPollingTimerId(0);
 }
 
 void ConnectionV3Emul::tick()

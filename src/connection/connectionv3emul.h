@@ -47,7 +47,6 @@ private:
     void uploadDefaultProgram();
     void startRunning();
     void startTick();
-    void stopTick();
     void tick();
 
     const int m_index;

@@ -61,7 +61,7 @@ void ConnectionV3USB::disconnectHandle()
         return;
     }
     m_hid.close();
-    stopPolling();
+    stopPollingTimer();
     setIsHandleConnected(false);
     tpManager()->reset();
     emit dataUpdated();
@@ -92,13 +92,6 @@ void ConnectionV3USB::timerEvent(QTimerEvent *event)
         return;
     }
     poll();
-}
-
-void ConnectionV3USB::stopPolling()
-{
-    if (pollingTimerId() > 0)
-        killTimer(pollingTimerId());
-    setPollingTimerId(0);
 }
 
 void ConnectionV3USB::poll()

@@ -46,7 +46,6 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    void stopPolling();
     void poll();
 
     const QByteArray m_devicePath;
