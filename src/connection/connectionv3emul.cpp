@@ -80,6 +80,9 @@ void ConnectionV3Emul::transmitPayload(QByteArray payload)
 {
     if (!payload.isEmpty() && payload.at(0) == char(ProtocolV3::PCR_PROTOCOL))
         m_storedProgram = payload.mid(1);
+    // The emulated machine takes every payload at once. Confirm it as a real
+    // transfer would, or an upload or a state change would never finish.
+    QTimer::singleShot(0, this, [this, payload] { onMessageTransferFinished(payload); });
 }
 
 void ConnectionV3Emul::sendAction(ProtocolV3::Action *action)

@@ -32,6 +32,7 @@ private slots:
     void evenIndexIsUnreachable();
     void reachableMachinesShareOneStepCounter();
     void uploadedProgramIsReadBack();
+    void uploadsAndStateChangesAreConfirmed();
     void powerOnAgainKeepsOneTick();
     void disconnectStopsTheTick();
 };
@@ -128,6 +129,23 @@ void TestConnectionV3Emul::uploadedProgramIsReadBack()
         QByteArray::fromStdString(programV3->pcrProtocol().SerializeAsString());
     QCOMPARE(received.first().at(0).toByteArray(), message + QByteArray(4, '\0'));
     QCOMPARE(received.first().at(1).toInt(), 3);
+}
+
+void TestConnectionV3Emul::uploadsAndStateChangesAreConfirmed()
+{
+    ConnectionV3Emul connection(1);
+    QSignalSpy programSent(&connection, &Connection::newProgramSent);
+    QSignalSpy stateSent(&connection, &Connection::newStateSent);
+    QTRY_VERIFY(programSent.count() >= 1); // the default program uploaded at power-on
+    programSent.clear();
+
+    connection.setProgram(pcrProgram(QStringLiteral("Colony PCR")));
+    connection.sendCurrentProgram();
+    connection.setState(PCRConst::DS_PAUSED);
+
+    QTRY_COMPARE(programSent.count(), 1);
+    QTRY_COMPARE(stateSent.count(), 1);
+    QCOMPARE(stateSent.first().first().toInt(), int(PCRConst::DS_PAUSED));
 }
 
 void TestConnectionV3Emul::powerOnAgainKeepsOneTick()
