@@ -3,6 +3,7 @@
 
 // Shared by the end-to-end tests of the USB transports and the USB benchmark.
 
+#include "../core/programfixtures.h"
 #include "connection/connectionv1usb.h"
 #include "connection/connectionv3usb.h"
 #include "containers/shortprotocolcontainer.h"
@@ -66,47 +67,6 @@ private:
     Connection *const m_connection;
 };
 
-inline QJsonObject heatBlockStep(double temp, int seconds)
-{
-    return {{QStringLiteral("objectType"), QStringLiteral("Heat Block")},
-            {QStringLiteral("protocolName"), QString()},
-            {QStringLiteral("heatedLid"), false},
-            {QStringLiteral("startTemp"), temp},
-            {QStringLiteral("finalTemp"), temp},
-            {QStringLiteral("time"), seconds}};
-}
-
-inline QJsonObject linearRampStep(double startTemp, double finalTemp, int seconds)
-{
-    return {{QStringLiteral("objectType"), QStringLiteral("Linear Ramp")},
-            {QStringLiteral("protocolName"), QString()},
-            {QStringLiteral("heatedLid"), false},
-            {QStringLiteral("startTemp"), startTemp},
-            {QStringLiteral("finalTemp"), finalTemp},
-            {QStringLiteral("time"), seconds}};
-}
-
-inline QJsonObject touchdownStep()
-{
-    return {{QStringLiteral("objectType"), QStringLiteral("Touchdown")},
-            {QStringLiteral("protocolName"), QString()},
-            {QStringLiteral("heatedLid"), false},
-            {QStringLiteral("cyclesNum"), 11},
-            {QStringLiteral("denaturationTemp"), 95},
-            {QStringLiteral("denaturationTime"), 30},
-            {QStringLiteral("annealingTemp"), 60},
-            {QStringLiteral("annealingEndTemp"), 50},
-            {QStringLiteral("annealingTime"), 30},
-            {QStringLiteral("extensionTemp"), 72},
-            {QStringLiteral("extensionTime"), 30},
-            {QStringLiteral("extensionEndTime"), 60}};
-}
-
-inline QByteArray stepArray(const QJsonArray &steps)
-{
-    return QJsonDocument(steps).toJson(QJsonDocument::Compact);
-}
-
 // A flex program of the most device steps a machine takes (40): three
 // rounds of heat block, PCR, touchdown and ramp, then one more heat block.
 inline ProgramPtr longestFlexProgram()
@@ -114,20 +74,20 @@ inline ProgramPtr longestFlexProgram()
     const QJsonObject pcr = Container::Protocol::defaultStepArray().first().toObject();
     QJsonArray steps;
     for (int round = 0; round < 3; ++round) {
-        steps.append(heatBlockStep(37.0 + round, 60));
+        steps.append(Fixtures::heatBlockStep(37.0 + round, 60, false));
         steps.append(pcr);
-        steps.append(touchdownStep());
-        steps.append(linearRampStep(72.0, 40.0 + round, 120));
+        steps.append(Fixtures::touchdownStep(false));
+        steps.append(Fixtures::linearRampStep(72.0, 40.0 + round, 120, false));
     }
-    steps.append(heatBlockStep(4.0, 600));
-    return ProgramPtr(
-        new ProgramV3(QStringLiteral("Longest flex"), stepArray(steps), true, Program::PT_FLEX));
+    steps.append(Fixtures::heatBlockStep(4.0, 600, false));
+    return ProgramPtr(new ProgramV3(QStringLiteral("Longest flex"), Fixtures::bytes(steps), true,
+                                    Program::PT_FLEX));
 }
 
 // One heat block without the heated lid, in the machine's firmware.
 inline ProgramPtr heatBlockProgram(PCRConst::ConnectionType type, double temp, int seconds)
 {
-    const QByteArray steps = stepArray({heatBlockStep(temp, seconds)});
+    const QByteArray steps = Fixtures::bytes({Fixtures::heatBlockStep(temp, seconds, false)});
     const QString name = QStringLiteral("Heat block");
     if (type == PCRConst::CT_USB_Firmware_V1)
         return ProgramPtr(new ProgramV1(name, steps, Program::PT_HEAT_BLOCK));
