@@ -11,16 +11,10 @@
 namespace {
 
 constexpr char MachinesVariable[] = "THERMOX_VIRTUAL_BLE_MACHINES";
-constexpr char SpeedVariable[] = "THERMOX_VIRTUAL_SPEED";
 constexpr char DefaultMachines[] = "vela16";
 // The 11 bytes of a serial number: the model, 1 for "on the air", the number.
 constexpr char SerialPrefix[] = "VELA16\x01";
 constexpr int AddressBytes = 6;
-
-QString environment(const char *name, const QString &fallback)
-{
-    return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name) : fallback;
-}
 
 // The last six bytes of the serial number make the Bluetooth address.
 QString addressOf(const QString &serialNumber)
@@ -166,19 +160,10 @@ void VirtualBleProvider::finishScan()
 
 void VirtualBleProvider::addConfiguredMachines()
 {
-    bool validSpeed = false;
-    const double speed = environment(SpeedVariable, QStringLiteral("1")).toDouble(&validSpeed);
-    if (validSpeed && speed > 0.0)
-        m_speed = speed;
-    else
-        qWarning() << SpeedVariable << "is not a speed factor above 0; using 1";
-
+    m_speed = MachineConfig::speedFromEnvironment();
     QString error;
-    const auto configs = MachineConfig::parseList(
-        environment(MachinesVariable, QLatin1String(DefaultMachines)), &error);
-    if (!configs)
-        qWarning().noquote() << MachinesVariable << "refused:" << error;
-    for (const MachineConfig &config : configs.value_or(QList<MachineConfig>())) {
+    const auto configs = MachineConfig::fromEnvironment(MachinesVariable, DefaultMachines);
+    for (const MachineConfig &config : configs) {
         if (addMachine(config, &error).isEmpty())
             qWarning().noquote() << "Virtual BLE machine not on the air:" << error;
     }

@@ -1,5 +1,7 @@
 #include "machineconfig.h"
 
+#include <QDebug>
+
 std::optional<MachineConfig> MachineConfig::parse(const QString &text, QString *error)
 {
     const QString trimmed = text.trimmed();
@@ -36,4 +38,33 @@ std::optional<QList<MachineConfig>> MachineConfig::parseList(const QString &text
         configs.append(*config);
     }
     return configs;
+}
+
+namespace {
+
+QString environment(const char *name, const QString &fallback)
+{
+    return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name) : fallback;
+}
+
+} // namespace
+
+QList<MachineConfig> MachineConfig::fromEnvironment(const char *variable, const char *defaults)
+{
+    QString error;
+    const auto configs = parseList(environment(variable, QLatin1String(defaults)), &error);
+    if (!configs)
+        qWarning().noquote() << variable << "refused:" << error;
+    return configs.value_or(QList<MachineConfig>());
+}
+
+double MachineConfig::speedFromEnvironment()
+{
+    constexpr char speedVariable[] = "THERMOX_VIRTUAL_SPEED";
+    bool valid = false;
+    const double speed = environment(speedVariable, QStringLiteral("1")).toDouble(&valid);
+    if (valid && speed > 0.0)
+        return speed;
+    qWarning() << speedVariable << "is not a speed factor above 0; using 1";
+    return 1.0;
 }

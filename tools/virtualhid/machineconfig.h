@@ -20,6 +20,12 @@ struct MachineConfig
     static std::optional<MachineConfig> parse(const QString &text, QString *error);
     // Specs separated by commas; "" and "none" name no machine.
     static std::optional<QList<MachineConfig>> parseList(const QString &text, QString *error);
+
+    // The machines an environment variable asks for (defaults when it is
+    // unset); a refused list is logged and gives none.
+    static QList<MachineConfig> fromEnvironment(const char *variable, const char *defaults);
+    // THERMOX_VIRTUAL_SPEED, the speed factor of new machines; 1 when unset or invalid.
+    static double speedFromEnvironment();
 };
 
 #endif // MACHINECONFIG_H

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr char MachinesVariable[] = "THERMOX_VIRTUAL_MACHINES";
-constexpr char SpeedVariable[] = "THERMOX_VIRTUAL_SPEED";
 constexpr char SocketVariable[] = "THERMOX_VIRTUAL_SOCKET";
 constexpr char DefaultMachines[] = "vela8,vela16";
 
@@ -22,19 +21,10 @@ QString environment(const char *name, const QString &fallback)
 // What the environment asks for, plugged in on the machines' thread.
 void plugInConfiguredMachines(VirtualHidHub *hub)
 {
-    bool validSpeed = false;
-    const double speed = environment(SpeedVariable, QStringLiteral("1")).toDouble(&validSpeed);
-    if (validSpeed && speed > 0.0)
-        hub->setDefaultSpeed(speed);
-    else
-        qWarning() << SpeedVariable << "is not a speed factor above 0; using 1";
-
+    hub->setDefaultSpeed(MachineConfig::speedFromEnvironment());
     QString error;
-    const auto configs = MachineConfig::parseList(
-        environment(MachinesVariable, QLatin1String(DefaultMachines)), &error);
-    if (!configs)
-        qWarning().noquote() << MachinesVariable << "refused:" << error;
-    for (const MachineConfig &config : configs.value_or(QList<MachineConfig>())) {
+    const auto configs = MachineConfig::fromEnvironment(MachinesVariable, DefaultMachines);
+    for (const MachineConfig &config : configs) {
         if (hub->addMachine(config, &error).isEmpty())
             qWarning().noquote() << "Virtual machine not plugged in:" << error;
     }
