@@ -52,9 +52,12 @@ void ConnectionV1USB::connectDevice()
         qWarning() << "Connect device error";
         return;
     }
-    // Left open until disconnectHandle(), but never polled.
-    if (hardwareId().isEmpty() && !readSerialNumber())
+    // A handle that is never polled would never notice an unplug; closed,
+    // the next detection pass tries again.
+    if (hardwareId().isEmpty() && !readSerialNumber()) {
+        m_hid.close();
         return;
+    }
     if (!m_hid.setNonBlocking())
         qWarning() << "Problem while hid_set_nonblocking";
     setPollingTimerId(startTimer(PollIntervalMs, Qt::CoarseTimer));

@@ -1,5 +1,7 @@
 #include "devicechecker.h"
 
+#include "hidhandle.h"
+
 #include <QDebug>
 
 namespace {
@@ -37,8 +39,10 @@ DeviceChecker::~DeviceChecker()
         m_handOverDone.wakeAll();
     }
     m_thread.quit();
-    if (!m_thread.wait(ThreadStopTimeoutMs))
-        qWarning() << "Device checker thread did not stop in time";
+    // Not bounded by a time-out: destroying a running thread aborts the
+    // process, and with the hand-over cancelled the thread finishes its
+    // enumeration, if any, and stops.
+    m_thread.wait();
 }
 
 void DeviceChecker::start()
@@ -59,8 +63,13 @@ void DeviceChecker::stop()
 
 void DeviceChecker::check()
 {
-    hid_device_info *const firmwareV1 = hid_enumerate(VendorIdV1, ProductIdV1);
-    hid_device_info *const firmwareV3 = hid_enumerate(VendorIdV3, ProductIdV3);
+    hid_device_info *firmwareV1 = nullptr;
+    hid_device_info *firmwareV3 = nullptr;
+    {
+        QMutexLocker locker(&HidHandle::libraryLock());
+        firmwareV1 = hid_enumerate(VendorIdV1, ProductIdV1);
+        firmwareV3 = hid_enumerate(VendorIdV3, ProductIdV3);
+    }
     handOver(firmwareV1, PCRConst::CT_USB_Firmware_V1);
     hid_free_enumeration(firmwareV1);
     handOver(firmwareV3, PCRConst::CT_USB_Firmware_V3);

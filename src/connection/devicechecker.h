@@ -27,7 +27,6 @@ class DeviceChecker : public QObject
 
 public:
     static constexpr int CheckIntervalMs = 2000;
-    static constexpr int ThreadStopTimeoutMs = 2000;
     static constexpr quint16 VendorIdV1 = 0x16C0;
     static constexpr quint16 ProductIdV1 = 0x0487;
     static constexpr quint16 VendorIdV3 = 0x03EB;

@@ -11,8 +11,15 @@ HidHandle::~HidHandle()
     close();
 }
 
+QMutex &HidHandle::libraryLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
 void HidHandle::initializeLibrary()
 {
+    QMutexLocker locker(&libraryLock());
     if (hid_init() < 0)
         qWarning() << "Can't do hid_init()";
 }
@@ -20,14 +27,17 @@ void HidHandle::initializeLibrary()
 bool HidHandle::open(const QByteArray &path)
 {
     close();
+    QMutexLocker locker(&libraryLock());
     m_device = hid_open_path(path.constData());
     return isOpen();
 }
 
 void HidHandle::close()
 {
-    if (hid_device *device = m_device.exchange(nullptr))
+    if (hid_device *device = m_device.exchange(nullptr)) {
+        QMutexLocker locker(&libraryLock());
         hid_close(device);
+    }
 }
 
 bool HidHandle::isOpen() const

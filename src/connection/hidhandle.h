@@ -2,6 +2,7 @@
 #define HIDHANDLE_H
 
 #include <QByteArray>
+#include <QMutex>
 #include <QString>
 
 #include <atomic>
@@ -32,6 +33,10 @@ public:
 
     // hid_init(), with the warning "Can't do hid_init()" when it fails.
     static void initializeLibrary();
+    // hidapi keeps one process-wide error text that hid_init, hid_enumerate,
+    // hid_open_path and hid_close replace without a lock of their own; every
+    // thread calls them under this one.
+    static QMutex &libraryLock();
 
     // Opens the device at path; a handle opened before is closed first.
     bool open(const QByteArray &path);

@@ -465,8 +465,11 @@ bool PCRDevice::matchesHid(const hid_device_info &description) const
     if (!description.serial_number)
         return false;
     const QString serialNumber = QString::fromWCharArray(description.serial_number);
-    return !serialNumber.isEmpty() && (serialNumber == m_hidSerialNumber ||
-                                       m_hidPath == QString::fromLatin1(description.path));
+    // The path alone only for a record without a serial: hidraw numbers are
+    // reused, so another machine may sit at this path now.
+    return !serialNumber.isEmpty() &&
+           (serialNumber == m_hidSerialNumber ||
+            (m_hidSerialNumber.isEmpty() && m_hidPath == QString::fromLatin1(description.path)));
 }
 
 bool PCRDevice::matchesBle(const BLEDeviceInterface *bleDevice) const
@@ -959,17 +962,17 @@ bool PCRDevice::isPowered() const
 
 float PCRDevice::blockTemperature() const
 {
-    return isConnected() ? m_connection->blockTemp() : 0.0f;
+    return m_connection && isConnected() ? m_connection->blockTemp() : 0.0f;
 }
 
 float PCRDevice::lidTemperature() const
 {
-    return isConnected() ? m_connection->lidTemp() : 0.0f;
+    return m_connection && isConnected() ? m_connection->lidTemp() : 0.0f;
 }
 
 float PCRDevice::sampleTemperature() const
 {
-    return isConnected() ? m_connection->probeTemp() : 0.0f;
+    return m_connection && isConnected() ? m_connection->probeTemp() : 0.0f;
 }
 
 ProgramPtr PCRDevice::pendingProgram() const

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -23,15 +24,22 @@ SingleAppManager *SingleAppManager::instance()
 SingleAppManager::SingleAppManager()
     : m_server(new QLocalServer(this))
     , m_serverName(QStringLiteral("%1_SINGLE-APP-SERVER").arg(QCoreApplication::applicationName()))
+    , m_instanceLock(QDir(QDir::tempPath()).filePath(m_serverName + QStringLiteral(".lock")))
 {
     // Another local user must not reach or spoof our instance.
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // Stale only when its process is gone, however long an instance runs.
+    m_instanceLock.setStaleLockTime(0);
     connect(m_server, &QLocalServer::newConnection, this, &SingleAppManager::onNewConnection);
 }
 
 bool SingleAppManager::tryToRun()
 {
     if (pingRunningInstance())
+        return false;
+    // Another instance is starting right now (a lock of a process that ended
+    // is stale and taken over).
+    if (!m_instanceLock.tryLock(0))
         return false;
     return listen();
 }

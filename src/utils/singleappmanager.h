@@ -1,6 +1,7 @@
 #ifndef SINGLEAPPMANAGER_H
 #define SINGLEAPPMANAGER_H
 
+#include <QLockFile>
 #include <QObject>
 #include <QString>
 
@@ -35,6 +36,9 @@ private:
 
     QLocalServer *m_server = nullptr;
     const QString m_serverName;
+    // Held for the life of the process, so that of two instances started at
+    // the same moment only one goes on to take over a left-over server name.
+    QLockFile m_instanceLock;
 };
 
 #endif // SINGLEAPPMANAGER_H

@@ -174,12 +174,12 @@ void TestConnectionUsb::faultsWhileOpening_data()
         << V1 << Fault::OpenFails << QStringLiteral("Connect device error") << false << false;
     QTest::newRow("firmware 3, open fails")
         << V3 << Fault::OpenFails << openWarningV3 << false << false;
-    // Never polled and never asked for its settings; the handle stays open
-    // until the connection is disconnected.
+    // Never polled and never asked for its settings; the handle is closed
+    // again, so the next detection pass can try anew.
     QTest::newRow("firmware 1, serial number unreadable")
         << V1 << Fault::SerialNumberFails
         << QStringLiteral("hid_get_serial_number_string failed. Can't connect to device") << false
-        << true;
+        << false;
     QTest::newRow("firmware 1, blocking reads")
         << V1 << Fault::NonBlockingFails << nonBlockingWarning << true << true;
     QTest::newRow("firmware 3, blocking reads")

@@ -151,7 +151,7 @@ void TestDeviceChecker::destroyedWhileAPassWaitsForItsHandOver()
     destruction.start();
     delete checker;
 
-    QVERIFY(destruction.elapsed() < DeviceChecker::ThreadStopTimeoutMs / 2);
+    QVERIFY(destruction.elapsed() < 1000); // a cancelled hand-over, not a wait for the GUI
     QTest::qWait(5 * IntervalMs); // the abandoned hand-over went with the checker
     QVERIFY(m_reports.isEmpty());
 }

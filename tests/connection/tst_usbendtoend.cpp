@@ -296,20 +296,24 @@ void TestUsbEndToEnd::uploadCompletesOverALinkLosingOneFrameInTwenty()
         machine.faults().setDropRate(0.05);
     });
 
+    // How many frames cross depends on the state reports that interleave, so
+    // upload until the link has really lost one on the way.
     const ProgramPtr program = UsbFixtures::longestFlexProgram();
-    m_worker->post([program](Connection &c) {
-        c.setProgram(program);
-        c.sendCurrentProgram();
-    });
-
-    QTRY_COMPARE_WITH_TIMEOUT(m_recorder->programsSent, 1, 60000);
-    QTRY_COMPARE_WITH_TIMEOUT(storedProgram(m_serialNumber), UsbFixtures::wireMessage(program),
-                              TimeoutMs);
     int dropped = 0;
-    withMachine(m_serialNumber,
-                [&dropped](VirtualMachine &machine) { dropped = machine.faults().droppedCount(); });
+    for (int upload = 1; upload <= 5 && dropped == 0; ++upload) {
+        m_worker->post([program](Connection &c) {
+            c.setProgram(program);
+            c.sendCurrentProgram();
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(m_recorder->programsSent, upload, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(storedProgram(m_serialNumber), UsbFixtures::wireMessage(program),
+                                  TimeoutMs);
+        withMachine(m_serialNumber, [&dropped](VirtualMachine &machine) {
+            dropped = machine.faults().droppedCount();
+        });
+    }
     QVERIFY2(dropped > 0, "no frame was lost on the way");
-    qInfo() << "Frames lost during the upload:" << dropped;
+    qInfo() << "Frames lost during the uploads:" << dropped;
 }
 
 QTEST_GUILESS_MAIN(TestUsbEndToEnd)

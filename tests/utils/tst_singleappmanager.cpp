@@ -15,6 +15,7 @@ private slots:
     void connectionWithoutPingIsClosedSilently();
     void nullSocketIsRejected();
     void staleServerNameIsTakenOver();
+    void instanceStartingAtTheSameMomentWins();
     void serverIsUserOnly();
 
 private:
@@ -83,6 +84,17 @@ void TestSingleAppManager::staleServerNameIsTakenOver()
     crashed.kill(); // no clean-up: the socket name is left behind
     QVERIFY(crashed.waitForFinished(30000));
 
+    QCOMPARE(runProbe(name, "once"), 0);
+}
+
+void TestSingleAppManager::instanceStartingAtTheSameMomentWins()
+{
+    // Another instance holds the instance lock but does not listen yet.
+    const QString name = QCoreApplication::applicationName() + QStringLiteral("Starting");
+    QLockFile starting(QDir(QDir::tempPath()).filePath(name + "_SINGLE-APP-SERVER.lock"));
+    QVERIFY(starting.tryLock(0));
+    QCOMPARE(runProbe(name, "once"), 1);
+    starting.unlock();
     QCOMPARE(runProbe(name, "once"), 0);
 }
 
