@@ -300,6 +300,10 @@ Connection *PCRDevice::createConnection()
 
 void PCRDevice::startConnection(Connection *connection)
 {
+    // A request the old connection may have lost with its queue would
+    // otherwise block the same request on the new one for good.
+    if (!m_controller->isLocked())
+        m_controller->setRequestedState(PCRConst::DS_UNKNOWN);
     m_connection = connection;
     m_connectionContext = new QObject(this);
     connectFirmwareV3Signals();

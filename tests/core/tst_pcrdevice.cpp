@@ -128,6 +128,7 @@ private slots:
     void loadingIsHeldUntilTheMachineConfirms_data();
     void loadingIsHeldUntilTheMachineConfirms();
     void resetTheMachineNeverTookUpIsSentAgain();
+    void requestLostWithAConnectionIsSentAgain();
     void temperatureSamplesFollowTheState_data();
     void temperatureSamplesFollowTheState();
 
@@ -276,6 +277,24 @@ void TestPCRDevice::resetTheMachineNeverTookUpIsSentAgain()
     connection->report(PCRConst::DS_RUNNING);
     deliver();
     QCOMPARE(device->shownStatus(), PCRConst::DS_RUNNING);
+}
+
+void TestPCRDevice::requestLostWithAConnectionIsSentAgain()
+{
+    auto device = runningDevice(pcrProgram(), 300);
+    device->pauseClicked();
+    deliver();
+    QCOMPARE(device->connection->statesSent, QList<int>{PCRConst::DS_PAUSED});
+
+    device->deviceInit(); // the link went and came back; the pause went with it
+    deliver();
+    deliver();
+    device->connection->machine.timeInSec = 301;
+    device->connection->report(PCRConst::DS_RUNNING);
+    deliver();
+    device->pauseClicked();
+    deliver();
+    QCOMPARE(device->connection->statesSent, QList<int>{PCRConst::DS_PAUSED});
 }
 
 void TestPCRDevice::temperatureSamplesFollowTheState_data()
