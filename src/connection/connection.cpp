@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QReadLocker>
+#include <QTimerEvent>
 #include <QWriteLocker>
 
 Connection::Connection(QObject *parent)
@@ -122,6 +123,14 @@ int Connection::pollingTimerId() const
 void Connection::setPollingTimerId(int id)
 {
     m_pollingTimerId = id;
+}
+
+void Connection::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_pollingTimerId)
+        poll();
+    else
+        QObject::timerEvent(event);
 }
 
 void Connection::stopPollingTimer()

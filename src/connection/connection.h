@@ -116,6 +116,9 @@ protected:
     int pollingTimerId() const;
     void setPollingTimerId(int id);
     void stopPollingTimer();
+    // What the transport does each time its polling timer fires.
+    virtual void poll() {}
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     int m_pollingTimerId = -1;

@@ -77,15 +77,6 @@ void ConnectionV1USB::disconnectHandle()
     ConnectionV1::disconnectHandle();
 }
 
-void ConnectionV1USB::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() != pollingTimerId()) {
-        ConnectionV1::timerEvent(event);
-        return;
-    }
-    poll();
-}
-
 void ConnectionV1USB::poll()
 {
     if (!m_hid.isOpen())

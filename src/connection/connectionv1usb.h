@@ -37,10 +37,8 @@ public slots:
     void disconnectHandle() override;
 
 protected:
-    void timerEvent(QTimerEvent *event) override;
-
 private:
-    void poll();
+    void poll() override;
     bool readSerialNumber();
 
     const QByteArray m_devicePath;

@@ -92,12 +92,8 @@ void ConnectionV3Emul::sendAction(ProtocolV3::Action *action)
     ConnectionV3::sendAction(action);
 }
 
-void ConnectionV3Emul::timerEvent(QTimerEvent *event)
+void ConnectionV3Emul::poll()
 {
-    if (event->timerId() != pollingTimerId()) {
-        ConnectionV3::timerEvent(event);
-        return;
-    }
     if (m_connected)
         tick();
 }

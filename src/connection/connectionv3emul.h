@@ -36,7 +36,7 @@ public slots:
     void sendAction(ProtocolV3::Action *action) override;
 
 protected:
-    void timerEvent(QTimerEvent *event) override;
+    void poll() override;
 
 private slots:
     void onGetCurrentProgramTimeout();

@@ -85,15 +85,6 @@ void ConnectionV3USB::sendMessage(const unsigned char *data, int length)
     m_hid.writeReport(report);
 }
 
-void ConnectionV3USB::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() != pollingTimerId()) {
-        ConnectionV3::timerEvent(event);
-        return;
-    }
-    poll();
-}
-
 void ConnectionV3USB::poll()
 {
     for (int reads = 0; reads < HidHandle::MaxReportsPerPoll && m_hid.isOpen(); ++reads) {

@@ -43,10 +43,8 @@ public:
     void sendMessage(const unsigned char *data, int length);
 
 protected:
-    void timerEvent(QTimerEvent *event) override;
-
 private:
-    void poll();
+    void poll() override;
 
     const QByteArray m_devicePath;
     HidHandle m_hid;

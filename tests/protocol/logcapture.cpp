@@ -39,3 +39,15 @@ void LogCapture::handler(QtMsgType type, const QMessageLogContext &, const QStri
     if (type != QtDebugMsg && type != QtInfoMsg && s_current)
         s_current->m_warnings.append(message);
 }
+
+const QList<QRegularExpression> &LogCapture::transferWarnings()
+{
+    static const QList<QRegularExpression> known{
+        QRegularExpression("^Bad frame received!$"),
+        QRegularExpression("^Wrong (\\[AckMes\\]|\\[ACK\\]|\\[DATA_N\\]|ID in \\[ACK\\]) frame"),
+        QRegularExpression("^\\[DATA_N\\] frame (without|beyond)"),
+        QRegularExpression("^\\[ACK\\] after the last \\[Data\\] frame"),
+        QRegularExpression("^Received data (size|CRC-32) doesn't equal"),
+        QRegularExpression("^Timeout: (resend last message|queued)")};
+    return known;
+}

@@ -20,6 +20,8 @@ public:
     // Warnings that match none of the given patterns.
     QStringList unexpected(const QList<QRegularExpression> &allowed) const;
     int count(const QRegularExpression &pattern) const;
+    // What the transfer protocol says about the faults it recovers from.
+    static const QList<QRegularExpression> &transferWarnings();
 
 private:
     static void handler(QtMsgType type, const QMessageLogContext &context, const QString &message);
