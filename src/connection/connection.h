@@ -2,7 +2,7 @@
 #define CONNECTION_H
 
 #include "containers/chartdata.h"
-#include "core/program.h"
+#include "program/program.h"
 #include "utils/pcrconst.h"
 
 #include <QDateTime>

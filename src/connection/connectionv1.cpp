@@ -1,6 +1,6 @@
 #include "connectionv1.h"
 
-#include "core/programv1.h"
+#include "program/programv1.h"
 #include "protocol/pcrprotocolv1.h"
 
 #include <QDebug>

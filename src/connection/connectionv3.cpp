@@ -1,6 +1,6 @@
 #include "connectionv3.h"
 
-#include "core/programv3.h"
+#include "program/programv3.h"
 #include "protocol/ctpmanager.h"
 #include "protocol/pcrprotocolv3.h"
 

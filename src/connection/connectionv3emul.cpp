@@ -1,7 +1,7 @@
 #include "connectionv3emul.h"
 
 #include "containers/shortprotocolcontainer.h"
-#include "core/programv3.h"
+#include "program/programv3.h"
 
 #include <QJsonDocument>
 #include <QRandomGenerator>

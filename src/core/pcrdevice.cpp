@@ -1,9 +1,9 @@
 #include "pcrdevice.h"
 
 #include "bellcontroller.h"
-#include "programdurationestimator.h"
-#include "programv1.h"
-#include "programv3.h"
+#include "program/programdurationestimator.h"
+#include "program/programv1.h"
+#include "program/programv3.h"
 
 #include "bledeviceinterface.h"
 #include "connection/connectionv1usb.h"

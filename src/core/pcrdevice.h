@@ -2,7 +2,7 @@
 #define PCRDEVICE_H
 
 #include "devicestatecontroller.h"
-#include "program.h"
+#include "program/program.h"
 #include "steptracker.h"
 
 #include "containers/chartdata.h"

@@ -1,7 +1,7 @@
 #ifndef STEPTRACKER_H
 #define STEPTRACKER_H
 
-#include "program.h"
+#include "program/program.h"
 #include "utils/pcrconst.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #include "qmlregistration.h"
 
-#include "core/program.h"
+#include "program/program.h"
 #include "utils/pcrconst.h"
 
 #include <QQmlContext>

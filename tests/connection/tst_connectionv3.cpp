@@ -1,8 +1,8 @@
 #include "loopbackconnectionv3.h"
 
 #include "containers/shortprotocolcontainer.h"
-#include "core/programv1.h"
-#include "core/programv3.h"
+#include "program/programv1.h"
+#include "program/programv3.h"
 
 #include <QJsonDocument>
 #include <QLoggingCategory>

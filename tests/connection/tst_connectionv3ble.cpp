@@ -3,7 +3,7 @@
 
 #include "connection/connectionv3ble.h"
 #include "containers/shortprotocolcontainer.h"
-#include "core/programv3.h"
+#include "program/programv3.h"
 #include "protocol/ctpmanager.h"
 #include "protocol/pcrprotocolv3.h"
 

@@ -1,6 +1,6 @@
 #include "connection/connectionv3emul.h"
 #include "containers/shortprotocolcontainer.h"
-#include "core/programv3.h"
+#include "program/programv3.h"
 #include "protocol/pcrprotocolv3.h"
 
 #include <QJsonDocument>

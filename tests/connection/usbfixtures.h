@@ -3,12 +3,12 @@
 
 // Shared by the end-to-end tests of the USB transports and the USB benchmark.
 
-#include "../core/programfixtures.h"
+#include "../program/programfixtures.h"
 #include "connection/connectionv1usb.h"
 #include "connection/connectionv3usb.h"
 #include "containers/shortprotocolcontainer.h"
-#include "core/programv1.h"
-#include "core/programv3.h"
+#include "program/programv1.h"
+#include "program/programv3.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
-#include "core/programv1.h"
-#include "core/programv3.h"
+#include "program/programv1.h"
+#include "program/programv3.h"
 
 #include "logwatch.h"
-#include "programfixtures.h"
+#include "../program/programfixtures.h"
 #include "virtualbleplugin.h"
 #include "virtualhidbus.h"
 #include "virtualmachine.h"

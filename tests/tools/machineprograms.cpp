@@ -1,7 +1,7 @@
 #include "machineprograms.h"
 
-#include "core/programv1.h"
-#include "core/programv3.h"
+#include "program/programv1.h"
+#include "program/programv3.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

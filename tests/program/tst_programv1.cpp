@@ -1,6 +1,6 @@
-#include "core/programv1.h"
-#include "core/programv3.h"
-#include "core/propertymodel.h"
+#include "program/programv1.h"
+#include "program/programv3.h"
+#include "program/propertymodel.h"
 
 #include "programfixtures.h"
 

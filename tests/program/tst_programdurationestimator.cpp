@@ -1,6 +1,6 @@
-#include "core/programdurationestimator.h"
-#include "core/programv1.h"
-#include "core/programv3.h"
+#include "program/programdurationestimator.h"
+#include "program/programv1.h"
+#include "program/programv3.h"
 
 #include <QJsonDocument>
 #include <QLoggingCategory>

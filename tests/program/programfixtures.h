@@ -4,8 +4,8 @@
 // Step objects and wire steps shared by the program tests.
 
 #include "containers/shortprotocolcontainer.h"
-#include "core/programv1.h"
-#include "core/programv3.h"
+#include "program/programv1.h"
+#include "program/programv3.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,5 +1,5 @@
-#include "core/programv1.h"
-#include "core/programv3.h"
+#include "program/programv1.h"
+#include "program/programv3.h"
 #include "utils/pcrconst.h"
 
 #include "programfixtures.h"
