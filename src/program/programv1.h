@@ -56,6 +56,8 @@ public:
     const ProtocolV1::ShortPCRProtocol &shortPcrProtocol() const;
     const ProtocolV1::ShortLinearRampProtocol &shortLinearRampProtocol() const;
     bool heatedLid() const;
+    // The steps have one of the three firmware-1 shapes (PCR, heat block, ramp).
+    bool hasFirmwareV1Shape() const;
     void print() const;
 
 private:
@@ -67,7 +69,6 @@ private:
     void appendStep(ProtocolV1::StepType type, float target, quint32 seconds);
     void readPcr();
     void readRamp(bool linear);
-    bool hasFirmwareV1Shape() const;
     QJsonObject pcrStep() const;
     QJsonObject rampStep() const;
 
