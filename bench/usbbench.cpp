@@ -112,21 +112,19 @@ Rigs plugInAndConnect(const QString &model, int count, double speed)
         rigs.push_back(std::move(rig));
     }
     DeviceChecker checker(nullptr, 50);
-    QObject::connect(
-        &checker, &DeviceChecker::hidDevicesDetected,
-        [&rigs](const QList<hid_device_info *> &devices, PCRConst::ConnectionType type) {
-            for (const hid_device_info *device : devices) {
-                const QString serialNumber = QString::fromWCharArray(device->serial_number);
-                for (auto &rig : rigs) {
-                    if (rig->serialNumber != serialNumber || rig->worker)
-                        continue;
-                    rig->type = type;
-                    rig->worker = std::make_unique<WorkerConnection>(*device, type);
-                    rig->listen();
-                    rig->worker->start();
-                }
-            }
-        });
+    QObject::connect(&checker, &DeviceChecker::hidDevicesDetected,
+                     [&rigs](const HidDeviceDescriptions &devices, PCRConst::ConnectionType type) {
+                         for (const HidDeviceDescription &device : devices) {
+                             for (auto &rig : rigs) {
+                                 if (rig->serialNumber != device.serialNumber() || rig->worker)
+                                     continue;
+                                 rig->type = type;
+                                 rig->worker = std::make_unique<WorkerConnection>(device, type);
+                                 rig->listen();
+                                 rig->worker->start();
+                             }
+                         }
+                     });
     checker.start();
     waitFor([&rigs] {
         return std::all_of(rigs.cbegin(), rigs.cend(), [](const auto &rig) {

@@ -11,8 +11,8 @@ namespace {
 constexpr int MinFirstReportSize = 3;
 } // namespace
 
-ConnectionV1USB::ConnectionV1USB(const hid_device_info &description)
-    : m_devicePath(description.path)
+ConnectionV1USB::ConnectionV1USB(const HidDeviceDescription &description)
+    : m_devicePath(description.path())
 {}
 
 ConnectionV1USB::~ConnectionV1USB()

@@ -2,6 +2,7 @@
 #define CONNECTIONV1USB_H
 
 #include "connectionv1.h"
+#include "hiddevicedescription.h"
 #include "hidhandle.h"
 
 #include <QByteArray>
@@ -21,9 +22,8 @@ class ConnectionV1USB : public ConnectionV1
 public:
     static constexpr int PollIntervalMs = 900;
 
-    // Keeps the description's path; the description itself need not
-    // outlive the constructor. The hardware id is read from the machine.
-    explicit ConnectionV1USB(const hid_device_info &description);
+    // Opens the description's path; the hardware id is read from the machine.
+    explicit ConnectionV1USB(const HidDeviceDescription &description);
     ~ConnectionV1USB() override;
 
     bool isTransportOpen() const override;

@@ -7,11 +7,10 @@
 
 #include <cstring>
 
-ConnectionV3USB::ConnectionV3USB(const hid_device_info &description)
-    : m_devicePath(description.path)
+ConnectionV3USB::ConnectionV3USB(const HidDeviceDescription &description)
+    : m_devicePath(description.path())
 {
-    setHardwareId(description.serial_number ? QString::fromWCharArray(description.serial_number)
-                                            : QString());
+    setHardwareId(description.serialNumber());
     connect(createTPManager(TPManager::UsbFrameSize, TPManager::UsbTimeoutMs),
             &TPManager::sendTPData, this, &ConnectionV3USB::onSendTpData);
 }

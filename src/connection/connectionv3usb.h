@@ -2,6 +2,7 @@
 #define CONNECTIONV3USB_H
 
 #include "connectionv3.h"
+#include "hiddevicedescription.h"
 #include "hidhandle.h"
 
 #include <QByteArray>
@@ -24,9 +25,8 @@ class ConnectionV3USB : public ConnectionV3
 public:
     static constexpr int PollIntervalMs = 100;
 
-    // Keeps the description's path and serial number; the description
-    // itself need not outlive the constructor.
-    explicit ConnectionV3USB(const hid_device_info &description);
+    // Opens the description's path; its serial number is the hardware id.
+    explicit ConnectionV3USB(const HidDeviceDescription &description);
     ~ConnectionV3USB() override;
 
     bool isTransportOpen() const override;

@@ -2,15 +2,15 @@
 
 #include "hidhandle.h"
 
-#include <QDebug>
-
 namespace {
 
-QList<hid_device_info *> listOf(hid_device_info *enumeration)
+// Copies an enumeration into values and frees it.
+HidDeviceDescriptions takeEnumeration(hid_device_info *enumeration)
 {
-    QList<hid_device_info *> devices;
-    for (hid_device_info *device = enumeration; device; device = device->next)
-        devices.append(device);
+    HidDeviceDescriptions devices;
+    for (const hid_device_info *device = enumeration; device; device = device->next)
+        devices.append(HidDeviceDescription::fromHidInfo(*device));
+    hid_free_enumeration(enumeration);
     return devices;
 }
 
@@ -19,6 +19,8 @@ QList<hid_device_info *> listOf(hid_device_info *enumeration)
 DeviceChecker::DeviceChecker(QObject *parent, int intervalMs)
     : QObject(parent)
 {
+    qRegisterMetaType<HidDeviceDescriptions>("HidDeviceDescriptions");
+    qRegisterMetaType<PCRConst::ConnectionType>("PCRConst::ConnectionType");
     m_thread.setObjectName(QStringLiteral("DeviceChecker"));
     m_timer.setInterval(intervalMs);
     m_timer.moveToThread(&m_thread);
@@ -31,17 +33,10 @@ DeviceChecker::DeviceChecker(QObject *parent, int intervalMs)
 DeviceChecker::~DeviceChecker()
 {
     stop();
-    {
-        // A pass waiting for its hand-over would wait for an event loop
-        // that no longer runs (the core goes after the loop has ended).
-        QMutexLocker locker(&m_handOverMutex);
-        m_closing = true;
-        m_handOverDone.wakeAll();
-    }
     m_thread.quit();
     // Not bounded by a time-out: destroying a running thread aborts the
-    // process, and with the hand-over cancelled the thread finishes its
-    // enumeration, if any, and stops.
+    // process. A pass never waits for anyone, so the thread ends with it;
+    // what it queued for this object goes with this object.
     m_thread.wait();
 }
 
@@ -70,32 +65,20 @@ void DeviceChecker::check()
         firmwareV1 = hid_enumerate(VendorIdV1, ProductIdV1);
         firmwareV3 = hid_enumerate(VendorIdV3, ProductIdV3);
     }
-    handOver(firmwareV1, PCRConst::CT_USB_Firmware_V1);
-    hid_free_enumeration(firmwareV1);
-    handOver(firmwareV3, PCRConst::CT_USB_Firmware_V3);
-    hid_free_enumeration(firmwareV3);
+    handOver(takeEnumeration(firmwareV1), PCRConst::CT_USB_Firmware_V1);
+    handOver(takeEnumeration(firmwareV3), PCRConst::CT_USB_Firmware_V3);
 }
 
-void DeviceChecker::handOver(hid_device_info *enumeration, PCRConst::ConnectionType type)
+void DeviceChecker::handOver(const HidDeviceDescriptions &devices, PCRConst::ConnectionType type)
 {
-    const QList<hid_device_info *> devices = listOf(enumeration);
     if (devices.isEmpty())
         return;
-    QMutexLocker locker(&m_handOverMutex);
-    if (m_closing)
-        return;
-    m_handOverPending = true;
+    // Checked where stop() sets it: a pass under way when stop() comes reports nothing.
     QMetaObject::invokeMethod(
-        this, [this, devices, type] { deliver(devices, type); }, Qt::QueuedConnection);
-    while (m_handOverPending && !m_closing)
-        m_handOverDone.wait(&m_handOverMutex);
-}
-
-void DeviceChecker::deliver(const QList<hid_device_info *> &devices, PCRConst::ConnectionType type)
-{
-    if (m_reporting)
-        emit hidDevicesDetected(devices, type);
-    QMutexLocker locker(&m_handOverMutex);
-    m_handOverPending = false;
-    m_handOverDone.wakeAll();
+        this,
+        [this, devices, type] {
+            if (m_reporting)
+                emit hidDevicesDetected(devices, type);
+        },
+        Qt::QueuedConnection);
 }

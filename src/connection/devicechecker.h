@@ -1,26 +1,21 @@
 #ifndef DEVICECHECKER_H
 #define DEVICECHECKER_H
 
+#include "hiddevicedescription.h"
+
 #include "utils/pcrconst.h"
 
-#include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QThread>
 #include <QTimer>
-#include <QWaitCondition>
-
-#include <hidapi.h>
 
 // Finds the thermocyclers on USB: every interval, a thread of the checker's
 // own enumerates the HID devices of both firmware generations and reports
 // every machine present, known or new.
 //
-// The checker itself lives on the thread that creates it (the GUI thread)
-// and emits hidDevicesDetected there, while the enumerating thread waits
-// until the receivers have returned: the descriptions are valid only during
-// that call, so receivers copy what they keep. Connect it directly (the
-// default); a blocking queued connection would wait on its own thread.
+// The enumerating thread copies what it found into values and queues them
+// to the thread that created the checker (the GUI thread), which emits
+// hidDevicesDetected there. Neither thread ever waits for the other.
 class DeviceChecker : public QObject
 {
     Q_OBJECT
@@ -43,7 +38,7 @@ public slots:
 
 signals:
     // One signal per firmware generation with machines present, firmware 1 first.
-    void hidDevicesDetected(QList<hid_device_info *> devices, PCRConst::ConnectionType type);
+    void hidDevicesDetected(HidDeviceDescriptions devices, PCRConst::ConnectionType type);
     // Declared for the application core's emulation entry; never emitted here.
     void emulateDevices();
 
@@ -52,19 +47,12 @@ private slots:
     void check();
 
 private:
-    // On the checker's thread: hands the machines found to this object's
-    // thread and waits until they have been reported (or the checker closes).
-    void handOver(hid_device_info *enumeration, PCRConst::ConnectionType type);
-    void deliver(const QList<hid_device_info *> &devices, PCRConst::ConnectionType type);
+    // On the checker's thread: queues the machines found to this object's thread.
+    void handOver(const HidDeviceDescriptions &devices, PCRConst::ConnectionType type);
 
     QThread m_thread;
-    QTimer m_timer; // lives on m_thread
-    bool m_reporting = false;
-
-    QMutex m_handOverMutex; // guards the two flags below
-    QWaitCondition m_handOverDone;
-    bool m_handOverPending = false;
-    bool m_closing = false;
+    QTimer m_timer;           // lives on m_thread
+    bool m_reporting = false; // read and written on this object's thread only
 };
 
 #endif // DEVICECHECKER_H

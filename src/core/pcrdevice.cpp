@@ -104,7 +104,7 @@ PCRDevice::PCRDevice(const QJsonObject &record, bool manual, QObject *parent)
     finishConstruction();
 }
 
-PCRDevice::PCRDevice(const hid_device_info &description, PCRConst::ConnectionType type,
+PCRDevice::PCRDevice(const HidDeviceDescription &description, PCRConst::ConnectionType type,
                      QObject *parent)
     : QObject(parent)
     , m_manual(false)
@@ -246,21 +246,11 @@ void PCRDevice::readConnectionData(const QJsonObject &connectionData)
         m_bleUniqueString = connectionData.value(keyBleUniqueString).toString();
 }
 
-void PCRDevice::keepHidDescription(const hid_device_info &description)
+void PCRDevice::keepHidDescription(const HidDeviceDescription &description)
 {
-    m_hidPath = QString::fromLatin1(description.path);
-    if (description.serial_number)
-        m_hidSerialNumber = QString::fromWCharArray(description.serial_number);
-}
-
-hid_device_info PCRDevice::hidDescription(QByteArray &path, std::wstring &serialNumber) const
-{
-    path = m_hidPath.toLatin1();
-    serialNumber = m_hidSerialNumber.toStdWString();
-    hid_device_info description{};
-    description.path = path.data();
-    description.serial_number = serialNumber.data();
-    return description;
+    m_hidDescription = description;
+    if (!description.serialNumber().isEmpty())
+        m_hidSerialNumber = description.serialNumber();
 }
 
 // Connection
@@ -278,15 +268,10 @@ Connection *PCRDevice::createConnection()
 {
     switch (m_connectionType) {
     case PCRConst::CT_USB_Firmware_V1:
-    case PCRConst::CT_USB_Firmware_V3: {
-        // The connection copies what it keeps of the description.
-        QByteArray path;
-        std::wstring serialNumber;
-        const hid_device_info description = hidDescription(path, serialNumber);
+    case PCRConst::CT_USB_Firmware_V3:
         if (m_connectionType == PCRConst::CT_USB_Firmware_V1)
-            return new ConnectionV1USB(description);
-        return new ConnectionV3USB(description);
-    }
+            return new ConnectionV1USB(m_hidDescription);
+        return new ConnectionV3USB(m_hidDescription);
     case PCRConst::CT_Bluetooth_Firmware_V3:
         return new ConnectionV3BLE(m_bleDevice, m_manual, this);
     case PCRConst::CT_Emul_V3:
@@ -410,7 +395,7 @@ void PCRDevice::post(Call call)
         connection, [connection, call] { call(*connection); }, Qt::QueuedConnection);
 }
 
-void PCRDevice::reconnect(const hid_device_info &description)
+void PCRDevice::reconnect(const HidDeviceDescription &description)
 {
     qInfo() << "DEVICE RECONNECT: " << m_deviceId;
     keepHidDescription(description);
@@ -464,16 +449,14 @@ void PCRDevice::setBleDevice(BLEDeviceInterface *bleDevice)
         deviceInit();
 }
 
-bool PCRDevice::matchesHid(const hid_device_info &description) const
+bool PCRDevice::matchesHid(const HidDeviceDescription &description) const
 {
-    if (!description.serial_number)
-        return false;
-    const QString serialNumber = QString::fromWCharArray(description.serial_number);
+    const QString serialNumber = description.serialNumber();
     // The path alone only for a record without a serial: hidraw numbers are
     // reused, so another machine may sit at this path now.
     return !serialNumber.isEmpty() &&
            (serialNumber == m_hidSerialNumber ||
-            (m_hidSerialNumber.isEmpty() && m_hidPath == QString::fromLatin1(description.path)));
+            (m_hidSerialNumber.isEmpty() && m_hidDescription.path() == description.path()));
 }
 
 bool PCRDevice::matchesBle(const BLEDeviceInterface *bleDevice) const

@@ -5,6 +5,7 @@
 #include "program/program.h"
 #include "steptracker.h"
 
+#include "connection/hiddevicedescription.h"
 #include "containers/chartdata.h"
 #include "containers/dnachartdatacontainer.h"
 #include "containers/tempchartdatacontainer.h"
@@ -17,12 +18,7 @@
 #include <QPointer>
 #include <QSharedPointer>
 #include <QString>
-
 #include <QTimer>
-
-#include <string>
-
-#include <hidapi.h>
 
 class BLEDeviceInterface;
 class Connection;
@@ -52,8 +48,8 @@ public:
 
     // From a device record; offline until the machine is found again.
     PCRDevice(const QJsonObject &record, bool manual, QObject *parent = nullptr);
-    // A USB machine; the description need not outlive the constructor.
-    PCRDevice(const hid_device_info &description, PCRConst::ConnectionType type,
+    // A USB machine, as device detection found it.
+    PCRDevice(const HidDeviceDescription &description, PCRConst::ConnectionType type,
               QObject *parent = nullptr);
     // A BLE machine; connects at once.
     PCRDevice(BLEDeviceInterface *bleDevice, PCRConst::ConnectionType type, bool manual,
@@ -69,15 +65,15 @@ public:
 
     // Replaces the connection by a new one of the device's type and starts it.
     void deviceInit();
-    // The machine was detected again on USB; the description need not outlive the call.
-    void reconnect(const hid_device_info &description);
+    // The machine was detected again on USB.
+    void reconnect(const HidDeviceDescription &description);
     // Connects again over the BLE link, if there is one.
     void connectDevice();
     // With now, the connection is dropped at once; without, it stays to connect again.
     void disconnectDevice(bool now);
     // A link to the machine from the BLE plug-in; connects unless the user disconnected.
     void setBleDevice(BLEDeviceInterface *bleDevice);
-    bool matchesHid(const hid_device_info &description) const;
+    bool matchesHid(const HidDeviceDescription &description) const;
     bool matchesBle(const BLEDeviceInterface *bleDevice) const;
 
     // The program the machine reports it runs (the library's object).
@@ -175,8 +171,7 @@ private:
     void readRecord(const QJsonObject &record);
     void readConnectionData(const QJsonObject &connectionData);
     QJsonObject connectionData() const;
-    void keepHidDescription(const hid_device_info &description);
-    hid_device_info hidDescription(QByteArray &path, std::wstring &serialNumber) const;
+    void keepHidDescription(const HidDeviceDescription &description);
 
     void startConnection(Connection *connection);
     void connectConnection();
@@ -243,7 +238,7 @@ private:
     PCRConst::ConnectionType m_connectionType = PCRConst::CT_Undefined;
     QString m_hidSerialNumber;
     QString m_bleUniqueString;
-    QString m_hidPath;
+    HidDeviceDescription m_hidDescription;
     QPointer<BLEDeviceInterface> m_bleDevice;
     QThread *m_connectionThread = nullptr;
     bool m_eepromBusy = false;

@@ -35,12 +35,9 @@ Device *deviceAt(const char *path)
 
 } // namespace
 
-const hid_device_info &Device::description()
+HidDeviceDescription Device::description() const
 {
-    m_wideSerialNumber = serialNumber.toStdWString();
-    m_description.path = path.data();
-    m_description.serial_number = m_wideSerialNumber.data();
-    return m_description;
+    return {path, serialNumber, 0, 0};
 }
 
 Device &addDevice(const QByteArray &path, const QString &serialNumber)

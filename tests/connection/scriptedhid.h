@@ -7,10 +7,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "connection/hiddevicedescription.h"
+
 #include <hidapi.h>
 
 #include <memory>
-#include <string>
 
 // A scripted HID world for the unit tests of the USB transports, for what
 // the virtual machines cannot do on purpose: input reports of any size, put
@@ -36,11 +37,7 @@ struct Device
     bool nonBlocking = false;
 
     // The description the checker would report for this device.
-    const hid_device_info &description();
-
-private:
-    std::wstring m_wideSerialNumber;
-    hid_device_info m_description = {};
+    HidDeviceDescription description() const;
 };
 
 Device &addDevice(const QByteArray &path, const QString &serialNumber);

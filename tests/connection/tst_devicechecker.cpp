@@ -3,21 +3,39 @@
 #include "connection/devicechecker.h"
 
 #include <QElapsedTimer>
-#include <QPointer>
 #include <QtTest>
 
 namespace {
 
 constexpr int IntervalMs = 20;
+// One pass enumerates both firmware generations.
+constexpr int EnumerationsPerPass = 2;
 
-// What a receiver can read of one report while the call lasts.
 struct Report
 {
     PCRConst::ConnectionType type;
-    QStringList serialNumbers;
-    QVector<quint16> vendorIds;
-    QVector<quint16> productIds;
+    HidDeviceDescriptions devices;
 };
+
+int enumerations()
+{
+    return VirtualHidBus::instance().enumerationCount();
+}
+
+// Blocks this thread, as a busy GUI thread would, until the checker's thread
+// has made at least this many more passes; their hand-overs stay queued here.
+bool passesMadeWhileBusy(int passes)
+{
+    const int target = enumerations() + passes * EnumerationsPerPass;
+    QElapsedTimer waited;
+    waited.start();
+    while (enumerations() < target) {
+        if (waited.hasExpired(5000))
+            return false;
+        QThread::yieldCurrentThread();
+    }
+    return true;
+}
 
 } // namespace
 
@@ -31,7 +49,7 @@ private slots:
     void reportsEveryMachineInEachPassFirmware1First_data();
     void reportsEveryMachineInEachPassFirmware1First();
     void stopEndsTheReports();
-    void destroyedWhileAPassWaitsForItsHandOver();
+    void destroyedWithHandOversQueued();
 
 private:
     void plugIn(const QString &model);
@@ -59,14 +77,9 @@ void TestDeviceChecker::plugIn(const QString &model)
 void TestDeviceChecker::record(DeviceChecker &checker)
 {
     connect(&checker, &DeviceChecker::hidDevicesDetected, this,
-            [this](const QList<hid_device_info *> &devices, PCRConst::ConnectionType type) {
-                Report report{type, {}, {}, {}};
-                for (const hid_device_info *device : devices) {
-                    report.serialNumbers.append(QString::fromWCharArray(device->serial_number));
-                    report.vendorIds.append(device->vendor_id);
-                    report.productIds.append(device->product_id);
-                }
-                m_reports.append(report);
+            [this](const HidDeviceDescriptions &devices, PCRConst::ConnectionType type) {
+                QCOMPARE(QThread::currentThread(), thread());
+                m_reports.append({type, devices});
             });
 }
 
@@ -94,12 +107,15 @@ void TestDeviceChecker::reportsEveryMachineInEachPassFirmware1First()
         plugIn(model);
     DeviceChecker checker(nullptr, IntervalMs);
     record(checker);
+    constexpr int Passes = 3;
+    const int enumerationsBefore = enumerations();
 
     checker.start();
 
-    constexpr int Passes = 3;
     if (typesPerPass.isEmpty()) {
-        QTest::qWait(Passes * 5 * IntervalMs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            enumerations() >= enumerationsBefore + Passes * EnumerationsPerPass, 5000);
+        QCoreApplication::sendPostedEvents();
         QVERIFY(m_reports.isEmpty());
         return;
     }
@@ -110,13 +126,15 @@ void TestDeviceChecker::reportsEveryMachineInEachPassFirmware1First()
         const bool v1 = report.type == PCRConst::CT_USB_Firmware_V1;
         const int count =
             int(models.count(v1 ? QStringLiteral("vela8") : QStringLiteral("vela16")));
-        QCOMPARE(report.serialNumbers.size(), count);
-        QCOMPARE(report.vendorIds, QVector<quint16>(count, v1 ? DeviceChecker::VendorIdV1
-                                                              : DeviceChecker::VendorIdV3));
-        QCOMPARE(report.productIds, QVector<quint16>(count, v1 ? DeviceChecker::ProductIdV1
-                                                               : DeviceChecker::ProductIdV3));
-        for (const QString &serialNumber : report.serialNumbers)
-            QVERIFY(m_machines.contains(serialNumber));
+        QCOMPARE(report.devices.size(), count);
+        // Values of their own: still readable long after the pass freed its enumeration.
+        for (const HidDeviceDescription &device : report.devices) {
+            QVERIFY(m_machines.contains(device.serialNumber()));
+            QVERIFY(!device.path().isEmpty());
+            QCOMPARE(device.vendorId(), v1 ? DeviceChecker::VendorIdV1 : DeviceChecker::VendorIdV3);
+            QCOMPARE(device.productId(),
+                     v1 ? DeviceChecker::ProductIdV1 : DeviceChecker::ProductIdV3);
+        }
     }
 }
 
@@ -127,32 +145,34 @@ void TestDeviceChecker::stopEndsTheReports()
     record(checker);
     checker.start();
     QTRY_VERIFY_WITH_TIMEOUT(!m_reports.isEmpty(), 5000);
+    m_reports.clear();
 
+    // Passes found the machine while this thread was busy; their reports are on their way.
+    QVERIFY(passesMadeWhileBusy(2));
     checker.stop();
-    const int reported = m_reports.size();
-    QTest::qWait(10 * IntervalMs);
-    QCOMPARE(m_reports.size(), reported);
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(m_reports.isEmpty());
 
     checker.start();
-    QTRY_VERIFY_WITH_TIMEOUT(m_reports.size() > reported, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_reports.isEmpty(), 5000);
 }
 
-void TestDeviceChecker::destroyedWhileAPassWaitsForItsHandOver()
+void TestDeviceChecker::destroyedWithHandOversQueued()
 {
     plugIn(QStringLiteral("vela8"));
     auto *checker = new DeviceChecker(nullptr, IntervalMs);
     record(*checker);
     checker->start();
     // The GUI thread is busy elsewhere (as when the application shuts down
-    // after its event loop has ended) while a pass waits for its hand-over.
-    QTest::qSleep(10 * IntervalMs);
+    // after its event loop has ended) while passes hand their machines over.
+    QVERIFY(passesMadeWhileBusy(2));
 
     QElapsedTimer destruction;
     destruction.start();
     delete checker;
 
-    QVERIFY(destruction.elapsed() < 1000); // a cancelled hand-over, not a wait for the GUI
-    QTest::qWait(5 * IntervalMs); // the abandoned hand-over went with the checker
+    QVERIFY(destruction.elapsed() < 1000); // no pass waits for this thread
+    QCoreApplication::sendPostedEvents();  // the hand-overs went with the checker
     QVERIFY(m_reports.isEmpty());
 }
 

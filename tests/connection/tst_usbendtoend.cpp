@@ -135,7 +135,7 @@ private:
     void firmwares();
     // Plugs in a machine, detects it and brings its connection up to initialised.
     void bringUp(PCRConst::ConnectionType type);
-    void onDetected(const QList<hid_device_info *> &devices, PCRConst::ConnectionType type);
+    void onDetected(const HidDeviceDescriptions &devices, PCRConst::ConnectionType type);
     Connection *connection() const { return m_worker->connection(); }
 
     QString m_serialNumber;
@@ -168,17 +168,16 @@ void TestUsbEndToEnd::firmwares()
     QTest::newRow("firmware 3") << PCRConst::CT_USB_Firmware_V3;
 }
 
-void TestUsbEndToEnd::onDetected(const QList<hid_device_info *> &devices,
+void TestUsbEndToEnd::onDetected(const HidDeviceDescriptions &devices,
                                  PCRConst::ConnectionType type)
 {
-    for (const hid_device_info *device : devices) {
-        if (type != m_type || QString::fromWCharArray(device->serial_number) != m_serialNumber)
+    for (const HidDeviceDescription &device : devices) {
+        if (type != m_type || device.serialNumber() != m_serialNumber)
             continue;
         ++m_detections;
         if (m_worker)
             continue;
-        // The description is valid only now, as it is for the device object.
-        m_worker = std::make_unique<WorkerConnection>(*device, type);
+        m_worker = std::make_unique<WorkerConnection>(device, type);
         m_recorder = std::make_unique<Recorder>(m_worker->connection());
         m_worker->start();
     }

@@ -25,7 +25,7 @@ namespace UsbFixtures {
 class WorkerConnection
 {
 public:
-    WorkerConnection(const hid_device_info &description, PCRConst::ConnectionType type)
+    WorkerConnection(const HidDeviceDescription &description, PCRConst::ConnectionType type)
         : m_connection(type == PCRConst::CT_USB_Firmware_V1
                            ? static_cast<Connection *>(new ConnectionV1USB(description))
                            : new ConnectionV3USB(description))

@@ -1,13 +1,15 @@
 #include "program/programv1.h"
 #include "program/programv3.h"
 
-#include "logwatch.h"
 #include "../program/programfixtures.h"
+#include "logwatch.h"
 #include "virtualbleplugin.h"
 #include "virtualhidbus.h"
 #include "virtualmachine.h"
 
 #include "core/pcrdevice.h"
+
+#include <hidapi.h>
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -251,7 +253,7 @@ public:
     }
 
     // Calls work with the machine's description as detection reports it.
-    bool withDescription(const std::function<void(const hid_device_info &)> &work) const
+    bool withDescription(const std::function<void(const HidDeviceDescription &)> &work) const
     {
         const bool v1 = m_firmware == 1;
         hid_device_info *all = hid_enumerate(v1 ? 0x16C0 : 0x03EB, v1 ? 0x0487 : 0x2062);
@@ -260,7 +262,7 @@ public:
             found = info->serial_number &&
                     QString::fromWCharArray(info->serial_number) == m_serialNumber;
             if (found)
-                work(*info);
+                work(HidDeviceDescription::fromHidInfo(*info));
         }
         hid_free_enumeration(all);
         return found;
@@ -271,8 +273,9 @@ public:
         std::unique_ptr<PCRDevice> device;
         const auto type =
             m_firmware == 1 ? PCRConst::CT_USB_Firmware_V1 : PCRConst::CT_USB_Firmware_V3;
-        withDescription(
-            [&](const hid_device_info &info) { device = std::make_unique<PCRDevice>(info, type); });
+        withDescription([&](const HidDeviceDescription &info) {
+            device = std::make_unique<PCRDevice>(info, type);
+        });
         return device;
     }
 
@@ -673,7 +676,7 @@ void TestPCRDeviceRuns::uploadCutOffByAnUnplugIsReportedNotSent()
     machine.with([](VirtualMachine &m) { m.faults().setDropRate(0.0); });
     VirtualHidBus::instance().setPlugged(machine.serialNumber(), true);
     QVERIFY(machine.withDescription(
-        [&device](const hid_device_info &info) { device->reconnect(info); }));
+        [&device](const HidDeviceDescription &info) { device->reconnect(info); }));
 
     QTRY_COMPARE_WITH_TIMEOUT(notSent.count(), 1, ConnectTimeoutMs);
     QCOMPARE(device->pendingProgram(), resident);

@@ -104,6 +104,16 @@ QString VirtualHidBus::controlServerPath()
     return onMachinesThread(QString(), [](VirtualHidHub *hub) { return hub->controlServerPath(); });
 }
 
+int VirtualHidBus::enumerationCount()
+{
+    return withHub([](VirtualHidHub *hub) { return hub ? hub->enumerationCount() : 0; });
+}
+
+int VirtualHidBus::openHandleCount()
+{
+    return withHub([](VirtualHidHub *hub) { return hub ? hub->openHandleCount() : 0; });
+}
+
 void VirtualHidBus::closeDown()
 {
     VirtualHidBus &bus = instance();

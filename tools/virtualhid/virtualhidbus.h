@@ -38,6 +38,9 @@ public:
     // read its state. False when there is no such machine.
     bool withMachine(const QString &serialNumber,
                      const std::function<void(VirtualMachine &)> &work);
+    // HID enumerations made so far by any thread, and HID handles open now.
+    int enumerationCount();
+    int openHandleCount();
     // Where the control tool finds the machines; empty when nobody listens.
     QString controlServerPath();
 

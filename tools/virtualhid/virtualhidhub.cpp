@@ -118,6 +118,7 @@ QString VirtualHidHub::controlServerPath() const
 QList<VirtualHidHub::DeviceInfo> VirtualHidHub::enumerate(quint16 vendorId, quint16 productId) const
 {
     QMutexLocker locker(&m_mutex);
+    ++m_enumerations;
     QList<DeviceInfo> found;
     for (const VirtualHidDevice *device : m_devices) {
         if (!device->isPlugged() || (vendorId != 0 && vendorId != device->vendorId()) ||
@@ -133,7 +134,10 @@ std::shared_ptr<HidEndpoint> VirtualHidHub::open(const QString &path)
 {
     QMutexLocker locker(&m_mutex);
     VirtualHidDevice *device = deviceByPath(path);
-    return device ? device->open() : nullptr;
+    std::shared_ptr<HidEndpoint> endpoint = device ? device->open() : nullptr;
+    if (endpoint)
+        ++m_openHandles;
+    return endpoint;
 }
 
 bool VirtualHidHub::write(const HidEndpoint &endpoint, const QByteArray &report)
@@ -151,10 +155,21 @@ bool VirtualHidHub::write(const HidEndpoint &endpoint, const QByteArray &report)
 void VirtualHidHub::close(const std::shared_ptr<HidEndpoint> &endpoint)
 {
     QMutexLocker locker(&m_mutex);
+    --m_openHandles;
     if (VirtualHidDevice *device = deviceByPath(endpoint->path()))
         device->close(endpoint);
     else
         endpoint->disconnect();
+}
+
+int VirtualHidHub::enumerationCount() const
+{
+    return m_enumerations;
+}
+
+int VirtualHidHub::openHandleCount() const
+{
+    return m_openHandles;
 }
 
 VirtualHidDevice *VirtualHidHub::deviceBySerialNumber(const QString &serialNumber) const

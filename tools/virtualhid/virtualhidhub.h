@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 class ControlServer;
@@ -55,6 +56,9 @@ public:
     // One output report without its report id; false once the handle is broken.
     bool write(const HidEndpoint &endpoint, const QByteArray &report);
     void close(const std::shared_ptr<HidEndpoint> &endpoint);
+    // Enumerations made so far, and handles open now: what tests count.
+    int enumerationCount() const;
+    int openHandleCount() const;
 
 private:
     VirtualHidDevice *deviceBySerialNumber(const QString &serialNumber) const;
@@ -67,6 +71,8 @@ private:
     int m_machinesMade = 0;
     double m_defaultSpeed = 1.0;
     ControlServer *m_control = nullptr;
+    mutable std::atomic<int> m_enumerations{0};
+    std::atomic<int> m_openHandles{0};
 };
 
 #endif // VIRTUALHIDHUB_H
