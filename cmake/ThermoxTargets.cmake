@@ -21,6 +21,24 @@ function(thermox_add_subsystem name)
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_compile_definitions(${name} PRIVATE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+    if(THERMOX_FUZZ)
+        # Coverage feedback for the fuzz targets, which link these libraries.
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
+endfunction()
+
+# thermox_add_fuzzer(<name> SOURCES ... [DEPENDS ...])
+# A libFuzzer executable, built only with THERMOX_FUZZ; run by hand, e.g.
+# <name> -max_total_time=600 [corpus folder].
+function(thermox_add_fuzzer name)
+    if(NOT THERMOX_FUZZ)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
 endfunction()
 
 # thermox_add_test(<name> SOURCES ... [DEPENDS ...] [ENVIRONMENT ...] [LABELS ...])

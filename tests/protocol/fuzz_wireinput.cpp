@@ -1,32 +1,16 @@
 // libFuzzer target for everything the program parses from a machine: the
 // firmware-1 report splitter and the transfer-protocol receiver. Built with
 // -DTHERMOX_FUZZ=ON by clang; run as: fuzz_wireinput -max_total_time=60
+#include "../fuzzprocess.h"
 #include "protocol/ctpmanager.h"
 #include "protocol/pcrprotocolv1.h"
 
-#include <QCoreApplication>
-
 #include <cstdint>
-
-namespace {
-
-void discardMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
-
-// The manager starts timers, which need an application object.
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "fuzz_wireinput";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-    qInstallMessageHandler(discardMessages);
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    ensureApplication();
+    // The manager starts timers, which need an application object.
+    prepareFuzzProcess();
     const QByteArray input =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
     splitMessagesV1(input);
@@ -36,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         !input.isEmpty() && (input.at(0) & 1) ? TPManager::BleFrameSize : TPManager::UsbFrameSize;
     TPManager manager(frameSize, nullptr, 600000);
     QObject::connect(&manager, &TPManager::sendTPData, [frameSize](const QByteArray &frame) {
-        if (frame.size() > frameSize)
-            __builtin_trap();
+        fuzzCheck(frame.size() <= frameSize);
     });
     int pos = 1;
     while (pos < input.size()) {
