@@ -24,6 +24,7 @@ private slots:
     void withoutPluginInert();
     void forwardsToThePlugin();
     void deviceDeletedByThePluginLeavesGuardsNull();
+    void deviceOutlivesTheProvider();
 };
 
 void TestBLEDevicesProvider::searchPath()
@@ -115,28 +116,51 @@ void TestBLEDevicesProvider::forwardsToThePlugin()
 
 void TestBLEDevicesProvider::deviceDeletedByThePluginLeavesGuardsNull()
 {
+    VirtualBlePlugin plugin;
+    const QString id = plugin.addMachine();
+    BLEDevicesProvider provider({VirtualBlePlugin::folder()});
+    QSignalSpy announced(&provider, &BLEDevicesProviderInterface::newDeviceAvailable);
+    provider.start();
+    QVERIFY(announced.wait());
+    const QPointer<BLEDeviceInterface> device =
+        announced.first().first().value<BLEDeviceInterface *>();
+    ConnectionV3BLE connection(device, false);
+    QCOMPARE(connection.hardwareId(), id);
+
+    // A scan that no longer sees the machine has the plug-in delete its object.
+    QVERIFY(plugin.control()->removeMachine(id));
+    provider.start();
+    QTRY_VERIFY(!device);
+
+    QVERIFY(connection.hardwareId().isEmpty());
+    QVERIFY(!connection.isTransportOpen());
+    connection.connectionInit();
+    connection.sendTpData(QByteArray(20, '~'));
+    connection.disconnectHandle();
+    QVERIFY(!connection.isHandleConnected());
+}
+
+void TestBLEDevicesProvider::deviceOutlivesTheProvider()
+{
     QPointer<BLEDeviceInterface> device;
-    std::unique_ptr<ConnectionV3BLE> connection;
+    QString id;
     {
-        VirtualBlePlugin plugin;
-        const QString id = plugin.addMachine();
+        auto plugin = std::make_unique<VirtualBlePlugin>();
+        id = plugin->addMachine();
         BLEDevicesProvider provider({VirtualBlePlugin::folder()});
-        QSignalSpy announced(&provider, &BLEDevicesProviderInterface::newDeviceAvailable);
-        provider.start();
-        QVERIFY(announced.wait());
-        device = announced.first().first().value<BLEDeviceInterface *>();
-        connection.reset(new ConnectionV3BLE(device, false));
-        QCOMPARE(connection->hardwareId(), id);
-        // Unloading the plug-in deletes its root object with every device object.
+        device = plugin->discover(id);
+        QVERIFY(device);
+        // The provider is the library's last user when it goes.
+        plugin.reset();
     }
 
-    QVERIFY(!device);
-    QVERIFY(connection->hardwareId().isEmpty());
-    QVERIFY(!connection->isTransportOpen());
-    connection->connectionInit();
-    connection->sendTpData(QByteArray(20, '~'));
-    connection->disconnectHandle();
-    QVERIFY(!connection->isHandleConnected());
+    // Still there, and its code still runs: answering, then deleted the
+    // deferred way a device object is.
+    QVERIFY(device);
+    QCOMPARE(device->id(), id);
+    QVERIFY(!device->isInitialized());
+    device->deleteLater();
+    QTRY_VERIFY(!device);
 }
 
 QTEST_GUILESS_MAIN(TestBLEDevicesProvider)

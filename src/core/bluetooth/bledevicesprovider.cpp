@@ -31,12 +31,11 @@ BLEDevicesProvider::BLEDevicesProvider(QObject *parent)
 BLEDevicesProvider::BLEDevicesProvider(const QStringList &folders, QObject *parent)
     : BLEDevicesProviderInterface(parent)
 {
+    // Never unloaded (the loader's unload() is never called either): unloading
+    // deletes the root object with every device object, and unmaps the code
+    // of those still referenced or waiting for deletion.
+    m_loader.setLoadHints(QLibrary::PreventUnloadHint);
     load(folders);
-}
-
-BLEDevicesProvider::~BLEDevicesProvider()
-{
-    m_loader.unload();
 }
 
 bool BLEDevicesProvider::scanActive() const
@@ -67,7 +66,10 @@ void BLEDevicesProvider::load(const QStringList &folders)
     const QString name = pluginName();
     qInfo().noquote() << QStringLiteral("Use %1 plugin.").arg(name);
     locate(folders, name);
-    QObject *instance = m_loader.instance();
+    // An explicit load counts as ours even when another loader in the process
+    // loaded the library first (instance() alone would not), so the library
+    // stays loaded whatever that loader does later.
+    QObject *instance = m_loader.load() ? m_loader.instance() : nullptr;
     if (!instance) {
         qCritical().noquote() << "BLE PLUGIN LOADING FAILURE!" << name << m_loader.errorString();
         return;

@@ -10,6 +10,9 @@
 // The program's BLE scanner: it loads the BLE plug-in and stands in for the
 // plug-in's provider, forwarding calls and re-emitting its signals. Without a
 // plug-in it is inert: no scan ever runs and no machine is announced.
+// The plug-in library stays loaded for the life of the process, its root
+// object too: device objects it made may outlive the provider (held by
+// devices, or waiting for a deferred deletion) and run its code until then.
 class BLEDevicesProvider : public BLEDevicesProviderInterface
 {
     Q_OBJECT
@@ -24,7 +27,6 @@ public:
     explicit BLEDevicesProvider(QObject *parent = nullptr);
     // Loads from the first of the folders that holds the plug-in.
     explicit BLEDevicesProvider(const QStringList &folders, QObject *parent = nullptr);
-    ~BLEDevicesProvider() override;
 
 public slots:
     bool scanActive() const override;
