@@ -5,12 +5,24 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 
 namespace {
 constexpr int connectTimeoutMs = 30000;
 constexpr int writeTimeoutMs = 30000;
 constexpr int disconnectTimeoutMs = 2000;
 const QByteArray pingMessage = QByteArrayLiteral("PING!");
+
+QString runtimeFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!folder.isEmpty())
+        return folder;
+    // Qt has said why; a guard shared with other users beats none.
+    qWarning().noquote() << "No runtime folder, the single-instance guard uses"
+                         << QDir::tempPath();
+    return QDir::tempPath();
+}
 } // namespace
 
 SingleAppManager *SingleAppManager::instance()
@@ -24,9 +36,11 @@ SingleAppManager *SingleAppManager::instance()
 SingleAppManager::SingleAppManager()
     : m_server(new QLocalServer(this))
     , m_serverName(QStringLiteral("%1_SINGLE-APP-SERVER").arg(QCoreApplication::applicationName()))
-    , m_instanceLock(QDir(QDir::tempPath()).filePath(m_serverName + QStringLiteral(".lock")))
+    , m_serverPath(QDir(runtimeFolder()).filePath(m_serverName))
+    , m_instanceLock(m_serverPath + QStringLiteral(".lock"))
 {
-    // Another local user must not reach or spoof our instance.
+    // Another local user must not reach or spoof our instance, even where
+    // the runtime folder is shared.
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     // Stale only when its process is gone, however long an instance runs.
     m_instanceLock.setStaleLockTime(0);
@@ -47,7 +61,7 @@ bool SingleAppManager::tryToRun()
 bool SingleAppManager::pingRunningInstance()
 {
     QLocalSocket socket;
-    socket.connectToServer(m_serverName, QIODevice::ReadWrite);
+    socket.connectToServer(m_serverPath, QIODevice::ReadWrite);
     if (!socket.waitForConnected(connectTimeoutMs))
         return false;
     socket.write(pingMessage);
@@ -60,13 +74,17 @@ bool SingleAppManager::pingRunningInstance()
 
 bool SingleAppManager::listen()
 {
-    if (m_server->listen(m_serverName))
+    if (m_server->listen(m_serverPath))
         return true;
-    if (m_server->serverError() != QAbstractSocket::AddressInUseError)
-        return false;
-    // Left behind by an instance that ended abnormally: nobody answered our ping.
-    QLocalServer::removeServer(m_serverName);
-    return m_server->listen(m_serverName);
+    if (m_server->serverError() == QAbstractSocket::AddressInUseError) {
+        // Left behind by an instance that ended abnormally: nobody answered our ping.
+        QLocalServer::removeServer(m_serverPath);
+        if (m_server->listen(m_serverPath))
+            return true;
+    }
+    qWarning().noquote() << "Cannot listen for other instances on" << m_serverPath << ":"
+                         << m_server->errorString();
+    return false;
 }
 
 void SingleAppManager::onNewConnection()

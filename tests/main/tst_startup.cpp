@@ -5,6 +5,25 @@
 
 #include <csignal>
 
+namespace {
+// One user's folders: a home and a runtime folder (short, under /tmp, since
+// the single-instance socket's path has room for about a hundred bytes).
+struct User
+{
+    QTemporaryDir home;
+    QTemporaryDir runtime{QStringLiteral("/tmp/thermox-run-XXXXXX")};
+
+    bool isValid() const { return home.isValid() && runtime.isValid(); }
+    QString log(const QString &which = QStringLiteral("current")) const
+    {
+        QFile file(home.filePath("Documents/Thermox-" + which + ".log"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll());
+    }
+};
+} // namespace
+
 // Starts the program itself, without a display, in a fresh HOME.
 class TestStartup : public QObject
 {
@@ -16,20 +35,23 @@ private slots:
     void startsLogsAndRefusesASecondInstance();
     void verboseSwitchIsForOneRunOnly();
     void faultLeavesABacktraceInTheLog();
+    void anotherUsersInstanceRunsBesideIt();
 
 private:
     void start(QProcess &process, const QStringList &arguments = {});
+    static void start(QProcess &process, const User &user, const QStringList &arguments = {});
     QString log(const QString &which = QStringLiteral("current")) const;
+    static void waitUntilRunning(const User &user, const QProcess &process);
     void waitUntilRunning();
 
-    QScopedPointer<QTemporaryDir> m_home;
+    QScopedPointer<User> m_user;
     QProcess m_first;
 };
 
 void TestStartup::init()
 {
-    m_home.reset(new QTemporaryDir);
-    QVERIFY(m_home->isValid());
+    m_user.reset(new User);
+    QVERIFY(m_user->isValid());
 }
 
 void TestStartup::cleanup()
@@ -42,12 +64,17 @@ void TestStartup::cleanup()
 
 void TestStartup::start(QProcess &process, const QStringList &arguments)
 {
+    start(process, *m_user, arguments);
+}
+
+void TestStartup::start(QProcess &process, const User &user, const QStringList &arguments)
+{
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", m_home->path());
-    environment.insert("XDG_DATA_HOME", m_home->filePath(".local/share"));
-    environment.insert("XDG_CONFIG_HOME", m_home->filePath(".config"));
-    // Process-wide name of the single-instance server lives in TMPDIR.
-    environment.insert("TMPDIR", m_home->path());
+    environment.insert("HOME", user.home.path());
+    environment.insert("XDG_DATA_HOME", user.home.filePath(".local/share"));
+    environment.insert("XDG_CONFIG_HOME", user.home.filePath(".config"));
+    // The single-instance guard's socket and lock live here.
+    environment.insert("XDG_RUNTIME_DIR", user.runtime.path());
     process.setProcessEnvironment(environment);
     process.start(THERMOX_PATH, arguments);
     QVERIFY(process.waitForStarted(10000));
@@ -55,16 +82,21 @@ void TestStartup::start(QProcess &process, const QStringList &arguments)
 
 QString TestStartup::log(const QString &which) const
 {
-    QFile file(m_home->filePath("Documents/Thermox-" + which + ".log"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    return m_user->log(which);
+}
+
+void TestStartup::waitUntilRunning(const User &user, const QProcess &process)
+{
+    // The last start-up line: every service, the crash handler included, is up.
+    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning ||
+                                 user.log().contains("Main window loaded from"),
+                             60000);
+    QCOMPARE(process.state(), QProcess::Running);
 }
 
 void TestStartup::waitUntilRunning()
 {
-    // The last start-up line: every service, the crash handler included, is up.
-    QTRY_VERIFY_WITH_TIMEOUT(log().contains("Main window loaded from"), 60000);
+    waitUntilRunning(*m_user, m_first);
 }
 
 void TestStartup::startsLogsAndRefusesASecondInstance()
@@ -100,7 +132,7 @@ void TestStartup::verboseSwitchIsForOneRunOnly()
                                  .contains("Changing status of verbose logs temporarily: true"),
                              30000);
     const QString settingsPath =
-        m_home->filePath(".local/share/Vornell/Thermox/ThermoxData/settings.ini");
+        m_user->home.filePath(".local/share/Vornell/Thermox/ThermoxData/settings.ini");
     QVERIFY(!QSettings(settingsPath, QSettings::IniFormat).contains("verbose"));
 }
 
@@ -119,6 +151,25 @@ void TestStartup::faultLeavesABacktraceInTheLog()
     const int end = text.indexOf(".Backtrace end");
     QVERIFY(detected >= 0 && detected < begin && begin < end);
     QVERIFY(text.mid(begin, end - begin).contains("\t"));
+}
+
+void TestStartup::anotherUsersInstanceRunsBesideIt()
+{
+    start(m_first);
+    waitUntilRunning();
+
+    // Another user of the same lab computer: the temporary folder is shared,
+    // home and runtime folder are theirs.
+    User otherUser;
+    QVERIFY(otherUser.isValid());
+    QProcess theirs;
+    start(theirs, otherUser);
+    waitUntilRunning(otherUser, theirs);
+    const bool bothRunning =
+        theirs.state() == QProcess::Running && m_first.state() == QProcess::Running;
+    theirs.kill();
+    theirs.waitForFinished(10000);
+    QVERIFY(bothRunning);
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -3,7 +3,14 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+// For a user's runtime folder: short, under /tmp, since a socket path has
+// room for about a hundred bytes and the build folder may take half of them.
+const QString RuntimeFolderTemplate = QStringLiteral("/tmp/thermox-run-XXXXXX");
+} // namespace
 
 class TestSingleAppManager : public QObject
 {
@@ -17,14 +24,19 @@ private slots:
     void staleServerNameIsTakenOver();
     void instanceStartingAtTheSameMomentWins();
     void serverIsUserOnly();
+    void anotherUsersInstanceNeitherBlocksNorIsPinged();
 
 private:
-    static int runProbe(const QString &applicationName, const char *mode);
+    static int runProbe(const QString &applicationName, const char *mode,
+                        const QString &runtimeFolder = QString());
+    QTemporaryDir m_runtimeFolder{RuntimeFolderTemplate};
     SingleAppManager *m_manager = nullptr;
 };
 
 void TestSingleAppManager::initTestCase()
 {
+    QVERIFY(m_runtimeFolder.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtimeFolder.path()));
     QCoreApplication::setApplicationName(
         QStringLiteral("ThermoxSingleTest%1").arg(QCoreApplication::applicationPid()));
     m_manager = SingleAppManager::instance();
@@ -33,9 +45,15 @@ void TestSingleAppManager::initTestCase()
     QVERIFY(m_manager->tryToRun());
 }
 
-int TestSingleAppManager::runProbe(const QString &applicationName, const char *mode)
+int TestSingleAppManager::runProbe(const QString &applicationName, const char *mode,
+                                   const QString &runtimeFolder)
 {
     QProcess probe;
+    if (!runtimeFolder.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
+        probe.setProcessEnvironment(environment);
+    }
     QSignalSpy finished(&probe, qOverload<int, QProcess::ExitStatus>(&QProcess::finished));
     probe.start(QStringLiteral(SINGLEAPPPROBE_PATH), {applicationName, QString::fromLatin1(mode)});
     // Waiting through the event loop lets this process accept the probe's ping.
@@ -57,7 +75,7 @@ void TestSingleAppManager::connectionWithoutPingIsClosedSilently()
 {
     QSignalSpy started(m_manager, &SingleAppManager::anotherAppStarted);
     QLocalSocket socket;
-    socket.connectToServer(m_manager->serverName());
+    socket.connectToServer(m_manager->serverPath());
     QVERIFY(socket.waitForConnected(5000));
     socket.write("HELLO");
     QVERIFY(socket.waitForBytesWritten(5000));
@@ -91,7 +109,7 @@ void TestSingleAppManager::instanceStartingAtTheSameMomentWins()
 {
     // Another instance holds the instance lock but does not listen yet.
     const QString name = QCoreApplication::applicationName() + QStringLiteral("Starting");
-    QLockFile starting(QDir(QDir::tempPath()).filePath(name + "_SINGLE-APP-SERVER.lock"));
+    QLockFile starting(m_runtimeFolder.filePath(name + "_SINGLE-APP-SERVER.lock"));
     QVERIFY(starting.tryLock(0));
     QCOMPARE(runProbe(name, "once"), 1);
     starting.unlock();
@@ -100,11 +118,38 @@ void TestSingleAppManager::instanceStartingAtTheSameMomentWins()
 
 void TestSingleAppManager::serverIsUserOnly()
 {
-    const QString path = QDir(QDir::tempPath()).filePath(m_manager->serverName());
+    const QString path = m_manager->serverPath();
+    QCOMPARE(path, m_runtimeFolder.filePath(m_manager->serverName()));
     QVERIFY(QFileInfo::exists(path));
     const QFile::Permissions others = QFile::ReadOther | QFile::WriteOther | QFile::ExeOther |
                                       QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup;
     QCOMPARE(QFile::permissions(path) & others, QFile::Permissions());
+}
+
+void TestSingleAppManager::anotherUsersInstanceNeitherBlocksNorIsPinged()
+{
+    // Another user of the same computer (same temporary folder, runtime
+    // folder of their own) already runs an instance.
+    QTemporaryDir otherUsersFolder(RuntimeFolderTemplate);
+    QVERIFY(otherUsersFolder.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), otherUsersFolder.path());
+    QProcess otherUsers;
+    otherUsers.setProcessEnvironment(environment);
+    otherUsers.start(QStringLiteral(SINGLEAPPPROBE_PATH),
+                     {QCoreApplication::applicationName(), QStringLiteral("stay")});
+    QVERIFY(otherUsers.waitForReadyRead(30000));
+    QCOMPARE(otherUsers.readAllStandardOutput().trimmed(), QByteArray("listening"));
+
+    // Ours keeps running and still turns away our own second instance...
+    QSignalSpy started(m_manager, &SingleAppManager::anotherAppStarted);
+    QCOMPARE(runProbe(QCoreApplication::applicationName(), "once"), 1);
+    QTRY_COMPARE(started.count(), 1);
+    // ...and a new instance of theirs goes to theirs, not to ours.
+    QCOMPARE(runProbe(QCoreApplication::applicationName(), "once", otherUsersFolder.path()), 1);
+    QCOMPARE(started.count(), 1);
+    otherUsers.kill();
+    QVERIFY(otherUsers.waitForFinished(30000));
 }
 
 QTEST_GUILESS_MAIN(TestSingleAppManager)
