@@ -1,6 +1,7 @@
 #include "crashhandler.h"
 
 #include <QDebug>
+#include <QThread>
 
 #include <atomic>
 
@@ -41,4 +42,11 @@ void CrashHandler::crashHandler(const FaultContext *fault)
     qCritical(".Backtrace begin");
     dumpBacktrace(fault);
     qCritical(".Backtrace end");
+}
+
+void CrashHandler::installThreadStackOnStart(QThread *thread)
+{
+    // Direct: started is emitted on the new thread, before its event loop runs.
+    connect(thread, &QThread::started, thread, &CrashHandler::installThreadStack,
+            Qt::DirectConnection);
 }

@@ -28,8 +28,7 @@ namespace {
 constexpr std::array<int, 5> faultSignals{SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 constexpr std::size_t maxFrames = 62;
 // Logging and symbol lookup need far more than the minimal signal stack, and
-// on the thread that installs the filter (the GUI thread) it must still run
-// after the thread's own stack has overflowed.
+// the filter must still run after a thread's own stack has overflowed.
 constexpr std::size_t alternateStackSize = 1024 * 1024;
 // A filter blocked on a lock that the faulting code held (the heap's, say)
 // must not freeze the process for good.
@@ -203,28 +202,63 @@ void onFaultSignal(int signal, siginfo_t *, void *context)
     raise(signal);
 }
 
-void installAlternateStack()
+// The filter's stack on one thread: mapped, made the calling thread's
+// alternate signal stack, and on uninstall() the thread gets back the stack
+// it had before (a sanitizer's, say, which its owner frees).
+class AlternateStack
 {
-    // Kept for the life of the process: the filter may run until its very end.
-    void *memory = mmap(nullptr, alternateStackSize, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
-    if (memory == MAP_FAILED) {
-        qWarning() << "Could not allocate the crash handler's stack:" << std::strerror(errno);
-        return;
+public:
+    bool isInstalled() const { return m_memory != nullptr; }
+
+    bool install()
+    {
+        void *memory = mmap(nullptr, alternateStackSize, PROT_READ | PROT_WRITE,
+                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+        if (memory == MAP_FAILED) {
+            qWarning() << "Could not allocate the crash handler's stack:" << std::strerror(errno);
+            return false;
+        }
+        stack_t stack = {};
+        stack.ss_sp = memory;
+        stack.ss_size = alternateStackSize;
+        if (sigaltstack(&stack, &m_previous) != 0) {
+            qWarning() << "Could not set the crash handler's stack:" << std::strerror(errno);
+            munmap(memory, alternateStackSize);
+            return false;
+        }
+        m_memory = memory;
+        return true;
     }
-    stack_t stack = {};
-    stack.ss_sp = memory;
-    stack.ss_size = alternateStackSize;
-    if (sigaltstack(&stack, nullptr) != 0) {
-        qWarning() << "Could not set the crash handler's stack:" << std::strerror(errno);
-        munmap(memory, alternateStackSize);
+
+    void uninstall()
+    {
+        if (!m_memory)
+            return;
+        m_previous.ss_flags &= SS_DISABLE;
+        sigaltstack(&m_previous, nullptr);
+        munmap(m_memory, alternateStackSize);
+        m_memory = nullptr;
     }
-}
+
+private:
+    void *m_memory = nullptr;
+    stack_t m_previous = {};
+};
+
+// A started thread's stack goes with the thread.
+class ThreadStack : public AlternateStack
+{
+public:
+    ~ThreadStack() { uninstall(); }
+};
 } // namespace
 
 void CrashHandler::installFaultFilter()
 {
-    installAlternateStack();
+    // Kept for the life of the process, not the thread's: the filter may run
+    // until the process's very end, during exit handlers too.
+    static AlternateStack processStack;
+    processStack.install();
     struct sigaction action = {};
     action.sa_sigaction = &onFaultSignal;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
@@ -234,6 +268,12 @@ void CrashHandler::installFaultFilter()
             qWarning("Could not install the crash handler for signal %d: %s", signal,
                      std::strerror(errno));
     }
+}
+
+bool CrashHandler::installThreadStack()
+{
+    thread_local ThreadStack stack;
+    return stack.isInstalled() || stack.install();
 }
 
 void CrashHandler::dumpBacktrace(const FaultContext *fault)

@@ -19,8 +19,7 @@ QString runtimeFolder()
     if (!folder.isEmpty())
         return folder;
     // Qt has said why; a guard shared with other users beats none.
-    qWarning().noquote() << "No runtime folder, the single-instance guard uses"
-                         << QDir::tempPath();
+    qWarning().noquote() << "No runtime folder, the single-instance guard uses" << QDir::tempPath();
     return QDir::tempPath();
 }
 } // namespace

@@ -5,6 +5,7 @@
 #include "utils/mlog.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <csignal>
 #include <cstdlib>
@@ -33,6 +34,16 @@ __attribute__((noinline)) int exhaustStack(int depth)
     volatile char frame[1024];
     frame[0] = char(depth);
     return depth < 0 ? frame[0] : exhaustStack(depth + 1) + frame[0];
+}
+
+// A thread started the way the program starts its threads.
+void exhaustStackOnAThread()
+{
+    QThread thread;
+    CrashHandler::installThreadStackOnStart(&thread);
+    QObject::connect(&thread, &QThread::started, [] { exhaustStack(0); });
+    thread.start();
+    thread.wait();
 }
 } // namespace
 
@@ -63,6 +74,8 @@ int main(int argc, char *argv[])
         faultDeepDown(100);
     if (mode == "overflow")
         exhaustStack(0);
+    if (mode == "thread-overflow")
+        exhaustStackOnAThread();
     if (mode == "orphan")
         delete core;
     writeThroughNull();

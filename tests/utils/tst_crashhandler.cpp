@@ -3,10 +3,23 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "utils/crashhandler.h"
+
+#include <cerrno>
 #include <csignal>
+#include <sys/mman.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 constexpr int maxFrames = 62;
+
+// mincore refuses a range that is not mapped.
+bool isMapped(void *address)
+{
+    unsigned char resident = 0;
+    return mincore(address, size_t(sysconf(_SC_PAGESIZE)), &resident) == 0 || errno != ENOMEM;
+}
 
 struct ProbeRun
 {
@@ -24,6 +37,7 @@ private slots:
     void faultIsLoggedWithBacktrace_data();
     void faultIsLoggedWithBacktrace();
     void faultInsideFilterEndsProcess();
+    void threadStackGoesWithItsThread();
 
 private:
     static ProbeRun runProbe(const QString &mode);
@@ -37,6 +51,11 @@ ProbeRun TestCrashHandler::runProbe(const QString &mode)
         return run;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home.path());
+    // The address sanitizer gives every thread a signal stack of its own; the
+    // program's release build has none but those the crash handler sets up.
+    const QString sanitizer = QStringLiteral("ASAN_OPTIONS");
+    environment.insert(sanitizer,
+                       environment.value(sanitizer) + QStringLiteral(":use_sigaltstack=0"));
     QProcess probe;
     probe.setProcessEnvironment(environment);
     probe.start(QStringLiteral(CRASHPROBE_PATH), {mode});
@@ -78,6 +97,8 @@ void TestCrashHandler::faultIsLoggedWithBacktrace_data()
     // The guard page may be touched inside a runtime helper the recursion calls
     // (the sanitizer's TLS lookup, say), so the first frame need not be ours.
     QTest::newRow("stack overflow") << "overflow" << SIGSEGV << true << false << true;
+    QTest::newRow("stack overflow on a started thread")
+        << "thread-overflow" << SIGSEGV << true << false << true;
 }
 
 void TestCrashHandler::faultIsLoggedWithBacktrace()
@@ -136,6 +157,32 @@ void TestCrashHandler::faultInsideFilterEndsProcess()
     QCOMPARE(run.messages.count(QStringLiteral("Crash detected")), 1);
     QVERIFY(run.messages.contains(QStringLiteral("crashDetected received")));
     QVERIFY(!run.messages.contains(QStringLiteral(".Backtrace begin")));
+}
+
+void TestCrashHandler::threadStackGoesWithItsThread()
+{
+    stack_t before = {};
+    stack_t installed = {};
+    stack_t again = {};
+    bool ok = false;
+    std::thread thread([&] {
+        sigaltstack(nullptr, &before);
+        ok = CrashHandler::installThreadStack();
+        sigaltstack(nullptr, &installed);
+        ok = ok && CrashHandler::installThreadStack();
+        sigaltstack(nullptr, &again);
+    });
+    thread.join(); // the thread has ended, its thread-local objects are gone
+
+    QVERIFY(ok);
+    QVERIFY(!(installed.ss_flags & SS_DISABLE));
+    QVERIFY(installed.ss_sp != before.ss_sp);
+    QCOMPARE(again.ss_sp, installed.ss_sp);
+    // Ours is freed; a stack the thread had before (the sanitizer's) was
+    // handed back, and its owner freed it as the thread ended.
+    QVERIFY(!isMapped(installed.ss_sp));
+    if (!(before.ss_flags & SS_DISABLE))
+        QVERIFY(!isMapped(before.ss_sp));
 }
 
 QTEST_GUILESS_MAIN(TestCrashHandler)
