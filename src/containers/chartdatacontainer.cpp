@@ -13,6 +13,11 @@ int ChartDataContainer::count() const
     return m_points.size();
 }
 
+QVector<ChartData> ChartDataContainer::points() const
+{
+    return m_points;
+}
+
 void ChartDataContainer::clear()
 {
     qDebug() << "CLEAR CHART DATA";

@@ -17,6 +17,7 @@ public:
     explicit ChartDataContainer(QObject *parent = nullptr);
 
     int count() const;
+    QVector<ChartData> points() const;
 
     Q_INVOKABLE void clear();
     // Out-of-range indexes read as 0.0.

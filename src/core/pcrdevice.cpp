@@ -1,107 +1,24 @@
 #include "pcrdevice.h"
 
 #include "bellcontroller.h"
-#include "program/programdurationestimator.h"
+#include "devicerecord.h"
 #include "program/programv1.h"
 #include "program/programv3.h"
 
 #include "bledeviceinterface.h"
-#include "connection/connectionv1usb.h"
-#include "connection/connectionv3ble.h"
-#include "connection/connectionv3emul.h"
-#include "connection/connectionv3usb.h"
+#include "connection/connectionfactory.h"
+#include "connection/connectionv3.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QJsonArray>
-#include <QThread>
-
-#include <utility>
-
-namespace {
-
-const QString keyDeviceId = QStringLiteral("m_deviceId");
-const QString keyConnectionData = QStringLiteral("m_connectionData");
-const QString keyTempChart = QStringLiteral("ProtocolTempChartData");
-const QString keyDnaChart = QStringLiteral("ProtocolDnaChartData");
-const QString keyAutoStartOn = QStringLiteral("autoStartOn");
-const QString keyFirmware = QStringLiteral("firmware");
-const QString keySerialNumber = QStringLiteral("serialNumber");
-const QString keyMachineName = QStringLiteral("machineName");
-const QString keyModelName = QStringLiteral("modelName");
-const QString keyFinishTime = QStringLiteral("m_finishTime");
-const QString keyPauseCounter = QStringLiteral("m_secPauseCounter");
-const QString keyStopCounter = QStringLiteral("m_secStopCounter");
-const QString keyBleName = QStringLiteral("bleName");
-const QString keyBleId = QStringLiteral("bleId");
-const QString keyConnectionType = QStringLiteral("connectionType");
-const QString keyHidSerialNumber = QStringLiteral("hid_serial_number");
-const QString keyBleUniqueString = QStringLiteral("ble_unique_string");
-const QString keyTime = QStringLiteral("time");
-const QString keyTemp = QStringLiteral("temp");
-const QString keyCycle = QStringLiteral("cycle");
-const QString keyDnaSamples = QStringLiteral("dnaSamples");
-
-// In the order they are read.
-const QStringList recordKeys = {keyDeviceId,    keyConnectionData, keyTempChart,    keyDnaChart,
-                                keyAutoStartOn, keyFirmware,       keySerialNumber, keyMachineName,
-                                keyModelName,   keyFinishTime,     keyPauseCounter, keyStopCounter,
-                                keyBleName,     keyBleId};
-
-bool isUsb(PCRConst::ConnectionType type)
-{
-    return type == PCRConst::CT_USB_Firmware_V1 || type == PCRConst::CT_USB_Firmware_V3;
-}
-
-// The identifier a record of this type keeps of its machine; empty when none.
-QString identifierKey(int connectionType)
-{
-    if (isUsb(PCRConst::ConnectionType(connectionType)))
-        return keyHidSerialNumber;
-    return connectionType == PCRConst::CT_Bluetooth_Firmware_V3 ? keyBleUniqueString : QString();
-}
-
-// A stored number that is not one of the types stands for an unknown connection.
-PCRConst::ConnectionType connectionTypeFrom(int value)
-{
-    if (value < PCRConst::CT_USB_Firmware_V1 || value > PCRConst::CT_Undefined)
-        return PCRConst::CT_Undefined;
-    return PCRConst::ConnectionType(value);
-}
-
-bool containsKey(const QJsonObject &object, const QString &key)
-{
-    if (object.contains(key))
-        return true;
-    qDebug().noquote() << QStringLiteral("validateDeviceJson::missing key: ") + key;
-    return false;
-}
-
-template <class Append>
-void readPoints(const QJsonArray &points, const QString &xKey, const QString &yKey, Append append)
-{
-    for (const QJsonValue &value : points) {
-        const QJsonObject point = value.toObject();
-        append(ChartData{point.value(xKey).toDouble(), point.value(yKey).toDouble()});
-    }
-}
-
-QJsonArray pointsJson(const ChartDataContainer &chart, const QString &xKey, const QString &yKey)
-{
-    QJsonArray points;
-    for (int i = 0; i < chart.count(); ++i)
-        points.append(QJsonObject{{xKey, chart.xAt(i)}, {yKey, chart.yAt(i)}});
-    return points;
-}
-
-} // namespace
 
 PCRDevice::PCRDevice(const QJsonObject &record, bool manual, QObject *parent)
     : QObject(parent)
     , m_manual(manual)
 {
-    readRecord(record);
+    const DeviceRecord read = DeviceRecord::fromJson(record);
+    m_connectionType = read.connectionType;
     finishConstruction();
+    applyRecord(read);
 }
 
 PCRDevice::PCRDevice(const HidDeviceDescription &description, PCRConst::ConnectionType type,
@@ -140,16 +57,7 @@ PCRDevice::~PCRDevice()
 {
     if (m_bleDevice)
         m_bleDevice->disconnect(this);
-    if (m_connection && m_connection->thread() == thread()) {
-        // Nothing of it runs now: every call between the two is queued.
-        Connection *connection = std::exchange(m_connection, nullptr);
-        dropConnectionSignals(connection);
-        connection->disconnectHandle();
-        delete connection;
-        return;
-    }
-    post([](Connection &connection) { connection.disconnectHandle(); });
-    releaseConnection();
+    m_host->close();
 }
 
 qint32 PCRDevice::nextDeviceId()
@@ -165,12 +73,13 @@ void PCRDevice::finishConstruction()
     connect(m_initTimer, &QTimer::timeout, this, &PCRDevice::onDeviceInitTimer);
     connect(m_controller, &DeviceStateController::currentStateChanged, this,
             &PCRDevice::dataUpdated, Qt::UniqueConnection);
-    if (isFirmwareV1()) {
-        m_durationEstimator = new ProgramDurationEstimator(this);
-        m_activeProgram = ProgramPtr(new ProgramV1());
-    } else {
-        m_activeProgram = ProgramPtr(new ProgramV3());
-    }
+    // To whichever connection the device has when the request is made.
+    connect(m_controller, &DeviceStateController::stateChangeRequested, this,
+            [this](PCRConst::DeviceStatus state) {
+                post([state](Connection &connection) { connection.setState(state); });
+            });
+    m_runClock = std::make_unique<RunClock>(isFirmwareV1());
+    m_activeProgram = isFirmwareV1() ? ProgramPtr(new ProgramV1()) : ProgramPtr(new ProgramV3());
     m_stepTracker.setProgram(m_activeProgram);
 }
 
@@ -178,72 +87,52 @@ void PCRDevice::finishConstruction()
 
 QJsonObject PCRDevice::toJson() const
 {
-    return {{keyDeviceId, m_deviceId},
-            {keyConnectionData, connectionData()},
-            {keyTempChart, pointsJson(*m_tempChart, keyTime, keyTemp)},
-            {keyDnaChart, pointsJson(*m_dnaChart, keyCycle, keyDnaSamples)},
-            {keyAutoStartOn, m_autoStartOn},
-            {keyFirmware, m_firmware},
-            {keySerialNumber, m_serialNumber},
-            {keyMachineName, m_machineName},
-            {keyModelName, m_modelName},
-            {keyFinishTime, m_finishTime},
-            {keyPauseCounter, m_secPauseCounter},
-            {keyStopCounter, m_secStopCounter},
-            {keyBleName, m_bleName},
-            {keyBleId, m_bleId}};
+    return record().toJson();
+}
+
+DeviceRecord PCRDevice::record() const
+{
+    DeviceRecord record;
+    record.deviceId = m_deviceId;
+    record.connectionType = m_connectionType;
+    record.hidSerialNumber = m_hidSerialNumber;
+    record.bleUniqueString = m_bleUniqueString;
+    record.tempChart = m_tempChart->points();
+    record.dnaChart = m_dnaChart->points();
+    record.autoStartOn = m_autoStartOn;
+    record.firmware = m_firmware;
+    record.serialNumber = m_serialNumber;
+    record.machineName = m_machineName;
+    record.modelName = m_modelName;
+    record.finishTime = m_runClock->finishTime();
+    record.pauseCounter = m_runClock->pauseCounter();
+    record.stopCounter = m_runClock->stopCounter();
+    record.bleName = m_bleName;
+    record.bleId = m_bleId;
+    return record;
 }
 
 bool PCRDevice::validateDeviceJson(const QJsonObject &record)
 {
-    if (record.isEmpty())
-        return false;
-    bool valid = true;
-    for (const QString &key : recordKeys)
-        valid = containsKey(record, key) && valid;
-    const QJsonObject connection = record.value(keyConnectionData).toObject();
-    const QString identifier = identifierKey(connection.value(keyConnectionType).toInt());
-    if (!identifier.isEmpty())
-        valid = containsKey(connection, identifier) && valid;
-    return valid;
+    return DeviceRecord::validate(record);
 }
 
-QJsonObject PCRDevice::connectionData() const
+void PCRDevice::applyRecord(const DeviceRecord &record)
 {
-    QJsonObject data{{keyConnectionType, int(m_connectionType)}};
-    if (isUsb(m_connectionType))
-        data.insert(keyHidSerialNumber, m_hidSerialNumber);
-    else if (m_connectionType == PCRConst::CT_Bluetooth_Firmware_V3)
-        data.insert(keyBleUniqueString, m_bleUniqueString);
-    return data;
-}
-
-void PCRDevice::readRecord(const QJsonObject &record)
-{
-    readConnectionData(record.value(keyConnectionData).toObject());
-    readPoints(record.value(keyTempChart).toArray(), keyTime, keyTemp,
-               [this](const ChartData &point) { m_tempChart->append(point); });
-    readPoints(record.value(keyDnaChart).toArray(), keyCycle, keyDnaSamples,
-               [this](const ChartData &point) { m_dnaChart->append(point); });
-    setAutoStartOn(record.value(keyAutoStartOn).toBool());
-    m_firmware = record.value(keyFirmware).toString();
-    m_serialNumber = record.value(keySerialNumber).toString();
-    m_machineName = record.value(keyMachineName).toString();
-    m_modelName = record.value(keyModelName).toString();
-    m_finishTime = record.value(keyFinishTime).toInt();
-    m_secPauseCounter = record.value(keyPauseCounter).toInt();
-    m_secStopCounter = record.value(keyStopCounter).toInt();
-    m_bleName = record.value(keyBleName).toString();
-    m_bleId = record.value(keyBleId).toString();
-}
-
-void PCRDevice::readConnectionData(const QJsonObject &connectionData)
-{
-    m_connectionType = connectionTypeFrom(connectionData.value(keyConnectionType).toInt());
-    if (isUsb(m_connectionType))
-        m_hidSerialNumber = connectionData.value(keyHidSerialNumber).toString();
-    else if (m_connectionType == PCRConst::CT_Bluetooth_Firmware_V3)
-        m_bleUniqueString = connectionData.value(keyBleUniqueString).toString();
+    m_hidSerialNumber = record.hidSerialNumber;
+    m_bleUniqueString = record.bleUniqueString;
+    for (const ChartData &point : record.tempChart)
+        m_tempChart->append(point);
+    for (const ChartData &point : record.dnaChart)
+        m_dnaChart->append(point);
+    setAutoStartOn(record.autoStartOn);
+    m_firmware = record.firmware;
+    m_serialNumber = record.serialNumber;
+    m_machineName = record.machineName;
+    m_modelName = record.modelName;
+    m_runClock->restore(record.finishTime, record.pauseCounter, record.stopCounter);
+    m_bleName = record.bleName;
+    m_bleId = record.bleId;
 }
 
 void PCRDevice::keepHidDescription(const HidDeviceDescription &description)
@@ -258,66 +147,39 @@ void PCRDevice::keepHidDescription(const HidDeviceDescription &description)
 void PCRDevice::deviceInit()
 {
     setConnecting(true);
-    m_initializing = true;
+    m_initializing = ConnectionFactory::isKnownType(m_connectionType);
     setProperty(isSelectedRole.constData(), false);
     releaseConnection();
-    startConnection(createConnection());
-}
-
-Connection *PCRDevice::createConnection()
-{
-    switch (m_connectionType) {
-    case PCRConst::CT_USB_Firmware_V1:
-    case PCRConst::CT_USB_Firmware_V3:
-        if (m_connectionType == PCRConst::CT_USB_Firmware_V1)
-            return new ConnectionV1USB(m_hidDescription);
-        return new ConnectionV3USB(m_hidDescription);
-    case PCRConst::CT_Bluetooth_Firmware_V3:
-        return new ConnectionV3BLE(m_bleDevice, m_manual, this);
-    case PCRConst::CT_Emul_V3:
-        return new ConnectionV3Emul(m_deviceId);
-    default:
-        qWarning() << "Error: You are using undefined/uninitialized/unknown connection.";
-        m_initializing = false;
-        return new ConnectionV3Emul(m_deviceId);
-    }
-}
-
-void PCRDevice::startConnection(Connection *connection)
-{
     // A request the old connection may have lost with its queue would
     // otherwise block the same request on the new one for good.
     if (!m_controller->isLocked())
         m_controller->setRequestedState(PCRConst::DS_UNKNOWN);
-    m_connection = connection;
-    m_connectionContext = new QObject(this);
+    const QString threadName = ConnectionFactory::needsOwnThread(m_connectionType)
+                                   ? QStringLiteral("USB connection %1").arg(m_deviceId)
+                                   : QString();
+    m_host->host(createConnection(), threadName);
     connectFirmwareV3Signals();
-    if (isUsb(m_connectionType)) {
-        m_connectionThread = new QThread();
-        m_connectionThread->setObjectName(QStringLiteral("USB connection %1").arg(m_deviceId));
-        // Released by itself should it outlast stopConnectionThread's wait.
-        connect(m_connectionThread, &QThread::finished, m_connectionThread, &QObject::deleteLater);
-        connection->moveToThread(m_connectionThread);
-        m_connectionThread->start();
-    }
     connectConnection();
     post([](Connection &c) { c.connectionInit(); });
     m_initTimer->start();
 }
 
+Connection *PCRDevice::createConnection()
+{
+    return ConnectionFactory::create(m_connectionType,
+                                     {m_hidDescription, m_bleDevice, m_manual, m_deviceId});
+}
+
 void PCRDevice::connectConnection()
 {
-    Connection *const c = m_connection;
-    QObject *const context = m_connectionContext;
+    Connection *const c = m_host->connection();
+    QObject *const context = m_host->context();
     const auto queued = Qt::QueuedConnection;
     connect(
         c, &Connection::deviceInitFinished, context, [this] { onDeviceInitFinished(); }, queued);
     connect(
         c, &Connection::isHandleConnectedChanged, context,
         [this](bool connected) { onIsHandleConnectedChanged(connected); }, queued);
-    connect(
-        m_controller, &DeviceStateController::stateChangeRequested, c,
-        [c](PCRConst::DeviceStatus state) { c->setState(state); }, queued);
     connect(
         c, &Connection::currentStateChanged, context,
         [this](PCRConst::DeviceStatus state) { onConnectionStateChanged(state); }, queued);
@@ -339,60 +201,21 @@ void PCRDevice::connectConnection()
 
 void PCRDevice::connectFirmwareV3Signals()
 {
-    const auto *v3 = qobject_cast<ConnectionV3 *>(m_connection);
+    const auto *v3 = qobject_cast<ConnectionV3 *>(m_host->connection());
     if (!v3)
         return;
     setEepromBusy(true);
     connect(
-        v3, &ConnectionV3::eepromBusyChanged, m_connectionContext,
+        v3, &ConnectionV3::eepromBusyChanged, m_host->context(),
         [this](bool busy) { setEepromBusy(busy); }, Qt::QueuedConnection);
     connect(
-        v3, &ConnectionV3::deviceBusyChanged, m_connectionContext,
+        v3, &ConnectionV3::deviceBusyChanged, m_host->context(),
         [this](bool busy) { onDeviceBusyChanged(busy); }, Qt::QueuedConnection);
 }
 
 void PCRDevice::releaseConnection()
 {
-    if (!m_connection)
-        return;
-    Connection *connection = std::exchange(m_connection, nullptr);
-    dropConnectionSignals(connection);
-    connection->deleteLater();
-    stopConnectionThread();
-}
-
-void PCRDevice::dropConnectionSignals(Connection *connection)
-{
-    disconnect(m_controller, nullptr, connection, nullptr);
-    connection->disconnect(m_connectionContext);
-    QCoreApplication::removePostedEvents(m_connectionContext);
-    m_connectionContext->deleteLater();
-    m_connectionContext = nullptr;
-}
-
-void PCRDevice::stopConnectionThread()
-{
-    QThread *thread = std::exchange(m_connectionThread, nullptr);
-    if (!thread)
-        return;
-    // Its event loop deletes the connection as it finishes.
-    thread->quit();
-    if (thread->wait(ThreadStopTimeoutMs)) {
-        delete thread;
-        return;
-    }
-    qWarning() << "Connection thread of device" << m_deviceId << "did not stop in"
-               << ThreadStopTimeoutMs << "ms";
-}
-
-template <class Call>
-void PCRDevice::post(Call call)
-{
-    if (!m_connection)
-        return;
-    Connection *connection = m_connection;
-    QMetaObject::invokeMethod(
-        connection, [connection, call] { call(*connection); }, Qt::QueuedConnection);
+    m_host->release();
 }
 
 void PCRDevice::reconnect(const HidDeviceDescription &description)
@@ -400,6 +223,11 @@ void PCRDevice::reconnect(const HidDeviceDescription &description)
     qInfo() << "DEVICE RECONNECT: " << m_deviceId;
     keepHidDescription(description);
     deviceInit();
+}
+
+Connection *PCRDevice::connection() const
+{
+    return m_host->connection();
 }
 
 void PCRDevice::connectDevice()
@@ -413,7 +241,7 @@ void PCRDevice::connectDevice()
 
 void PCRDevice::disconnectDevice(bool now)
 {
-    if (!m_bleDevice && !(m_connection && m_connection->isTransportOpen()))
+    if (!m_bleDevice && !(connection() && connection()->isTransportOpen()))
         return;
     qInfo() << "Disconnecting:" << m_machineName << m_deviceId;
     setConnecting(false);
@@ -507,17 +335,17 @@ void PCRDevice::onDeviceInitFinished()
     if (initialized)
         m_wasInitialized = true;
     qInfo() << "DEVICE INIT FINISHED: " << !m_initializing
-            << (m_connection ? (initialized ? "true" : "false") : "null") << m_machineName
+            << (connection() ? (initialized ? "true" : "false") : "null") << m_machineName
             << m_serialNumber;
 }
 
 void PCRDevice::copyIdentityFromConnection()
 {
-    m_machineName = m_connection->machineName();
-    m_modelName = m_connection->modelName();
-    m_firmware = m_connection->firmwareVersion();
-    m_serialNumber = m_connection->serialNumber();
-    m_autoStartOn = m_connection->isAutoStartOn();
+    m_machineName = connection()->machineName();
+    m_modelName = connection()->modelName();
+    m_firmware = connection()->firmwareVersion();
+    m_serialNumber = connection()->serialNumber();
+    m_autoStartOn = connection()->isAutoStartOn();
 }
 
 void PCRDevice::onDeviceInitTimer()
@@ -650,11 +478,12 @@ bool PCRDevice::isSameRun(const ProgramPtr &program) const
 {
     if (!program || program != m_pendingProgram)
         return false;
-    const QDateTime startTime = m_connection ? m_connection->startTime() : QDateTime();
-    const qint64 difference = m_runStart.msecsTo(startTime);
+    const QDateTime startTime = connection() ? connection()->startTime() : QDateTime();
+    const QDateTime runStart = m_runClock->runStart();
+    const qint64 difference = runStart.msecsTo(startTime);
     // A run start never taken (the run was still loading) matches nothing.
     const bool same =
-        m_runStart.isValid() && startTime.isValid() && qAbs(difference) <= SameRunToleranceMs;
+        runStart.isValid() && startTime.isValid() && qAbs(difference) <= SameRunToleranceMs;
     qInfo() << "START TIME:" << startTime << " TIME DIFF:" << difference << "IS SAME:" << same;
     return same;
 }
@@ -708,17 +537,11 @@ void PCRDevice::markPendingProgramUsed()
 
 void PCRDevice::resetRun()
 {
-    m_runStart = QDateTime();
-    m_finishTime = -1;
-    m_bellArmed = false;
-    m_secPauseCounter = 0;
-    m_secStopCounter = 0;
+    m_runClock->reset();
     post([](Connection &connection) { connection.initStartProgram(); });
     m_tempChart->clear();
     m_dnaChart->clear();
     m_stepTracker.clear();
-    if (m_durationEstimator)
-        m_durationEstimator->reset();
     m_controller->updateCurrentState(PCRConst::DS_LOADING);
 }
 
@@ -759,21 +582,19 @@ void PCRDevice::handleStateReport()
     emit dataUpdated();
     updateDnaChart();
     updateBell(state);
-    countIdleReport(state);
+    m_runClock->countIdleReport(state, isPowered());
 }
 
 void PCRDevice::trackStep()
 {
-    if (m_connection)
-        m_stepTracker.update(int(m_connection->step()), m_connection->cycle());
+    if (connection())
+        m_stepTracker.update(int(connection()->step()), connection()->cycle());
 }
 
 void PCRDevice::takeRunStart()
 {
-    if (m_runStart.isValid())
-        return;
-    m_runStart = m_connection->startTime();
-    qInfo() << "UPDATE PCRDEVICE PROTOCOL STATR TIME:" << m_runStart;
+    if (m_runClock->takeRunStart(connection()->startTime()))
+        qInfo() << "UPDATE PCRDEVICE PROTOCOL STATR TIME:" << m_runClock->runStart();
 }
 
 void PCRDevice::updateDnaChart()
@@ -785,23 +606,15 @@ void PCRDevice::updateDnaChart()
 
 void PCRDevice::updateBell(PCRConst::DeviceStatus state)
 {
-    if (!m_bellArmed && isConnectionInitialized() && isRunState(state) && isPowered())
-        m_bellArmed = true;
-    if (state != PCRConst::DS_FINISHED || m_finishTime != -1)
+    if (isConnectionInitialized() && isRunState(state) && isPowered())
+        m_runClock->armBell();
+    if (state != PCRConst::DS_FINISHED || !m_runClock->finish(machineTimeInSec()))
         return;
-    m_finishTime = qint32(machineTimeInSec());
-    qInfo() << "RUN FINISHED:" << m_machineName << "at" << m_finishTime
-            << "s, bell:" << (m_bellArmed ? "ringing" : "silent");
-    if (m_bellArmed)
+    const bool ring = m_runClock->isBellArmed();
+    qInfo() << "RUN FINISHED:" << m_machineName << "at" << m_runClock->finishTime()
+            << "s, bell:" << (ring ? "ringing" : "silent");
+    if (ring)
         BellController::ring();
-}
-
-void PCRDevice::countIdleReport(PCRConst::DeviceStatus state)
-{
-    if (state == PCRConst::DS_PAUSED)
-        ++m_secPauseCounter;
-    if (state == PCRConst::DS_STOPPED || !isPowered())
-        ++m_secStopCounter;
 }
 
 void PCRDevice::onChartDataReceived(ChartData point)
@@ -889,12 +702,12 @@ bool PCRDevice::isConnected() const
 {
     if (m_connectionType == PCRConst::CT_Bluetooth_Firmware_V3)
         return m_bleDevice && m_bleDevice->isAvailable();
-    return m_connection && m_connection->isTransportOpen();
+    return connection() && connection()->isTransportOpen();
 }
 
 bool PCRDevice::isConnectionInitialized() const
 {
-    return m_connection && m_connection->isDeviceInitialized();
+    return connection() && connection()->isDeviceInitialized();
 }
 
 bool PCRDevice::isOnline() const
@@ -939,27 +752,27 @@ bool PCRDevice::isDeviceBusy() const
 
 float PCRDevice::powerVoltage() const
 {
-    return m_connection ? m_connection->powerVoltage() : 0.0f;
+    return connection() ? connection()->powerVoltage() : 0.0f;
 }
 
 bool PCRDevice::isPowered() const
 {
-    return m_connection && m_connection->isPowered();
+    return connection() && connection()->isPowered();
 }
 
 float PCRDevice::blockTemperature() const
 {
-    return m_connection && isConnected() ? m_connection->blockTemp() : 0.0f;
+    return connection() && isConnected() ? connection()->blockTemp() : 0.0f;
 }
 
 float PCRDevice::lidTemperature() const
 {
-    return m_connection && isConnected() ? m_connection->lidTemp() : 0.0f;
+    return connection() && isConnected() ? connection()->lidTemp() : 0.0f;
 }
 
 float PCRDevice::sampleTemperature() const
 {
-    return m_connection && isConnected() ? m_connection->probeTemp() : 0.0f;
+    return connection() && isConnected() ? connection()->probeTemp() : 0.0f;
 }
 
 ProgramPtr PCRDevice::pendingProgram() const
@@ -983,7 +796,7 @@ PCRConst::DeviceStatus PCRDevice::shownStatus() const
         return PCRConst::DS_OFFLINE;
     if (!isConnected() && !isConnectionInitialized())
         return PCRConst::DS_OFFLINE;
-    if (m_connection->error() == PCRConst::DE_NO_ERROR)
+    if (connection()->error() == PCRConst::DE_NO_ERROR)
         return m_controller->currentState();
     return isPowered() ? PCRConst::DS_UNKNOWN : PCRConst::DS_NO_POWER;
 }
@@ -1001,51 +814,39 @@ bool PCRDevice::isBusyWithRun() const
 
 bool PCRDevice::isFinished() const
 {
-    return m_finishTime >= 0 || m_controller->currentState() == PCRConst::DS_FINISHED;
+    return m_runClock->hasFinished() || m_controller->currentState() == PCRConst::DS_FINISHED;
 }
 
 qint64 PCRDevice::machineTimeInSec() const
 {
-    return m_connection ? qint64(m_connection->timeInSec()) : 0;
+    return connection() ? qint64(connection()->timeInSec()) : 0;
 }
 
 qint64 PCRDevice::elapsedSeconds() const
 {
-    // The finish time is the machine's run clock, pauses and stops included,
-    // so that the chart ends with the run; the time shown leaves them out.
-    const qint64 runTime = m_finishTime >= 0 ? m_finishTime : machineTimeInSec();
-    return qMax<qint64>(0, runTime - m_secPauseCounter - m_secStopCounter);
+    return m_runClock->elapsedSeconds(machineTimeInSec());
 }
 
 qint64 PCRDevice::remainingSeconds() const
 {
     if (isFinished())
         return 0;
-    if (!isFirmwareV1())
-        return m_connection ? qint64(m_connection->remainingTimeInSec()) : 0;
-    return qMax<qint64>(0, estimatedDuration() - elapsedSeconds());
-}
-
-qint64 PCRDevice::estimatedDuration() const
-{
-    // Once per run, from the readings at the first request.
-    if (!m_durationEstimator->isEstimated()) {
-        m_durationEstimator->setProgram(m_activeProgram);
-        m_durationEstimator->estimate(lidTemperature(), blockTemperature());
-    }
-    return m_durationEstimator->duration();
+    const qint64 machineRemaining = connection() ? qint64(connection()->remainingTimeInSec()) : 0;
+    return m_runClock->remainingSeconds(machineTimeInSec(), machineRemaining, m_activeProgram,
+                                        lidTemperature(), blockTemperature());
 }
 
 qint64 PCRDevice::chartSpanSeconds() const
 {
     const qint64 elapsed =
         m_controller->currentState() == PCRConst::DS_LOADING ? 0 : machineTimeInSec();
-    return TempChartDataContainer::spanSeconds(m_finishTime, elapsed, remainingSeconds());
+    return TempChartDataContainer::spanSeconds(m_runClock->finishTime(), elapsed,
+                                               remainingSeconds());
 }
 
 int PCRDevice::stepTimeSeconds() const
 {
-    return m_connection ? int(m_connection->stepTimeInSec()) : 0;
+    return connection() ? int(connection()->stepTimeInSec()) : 0;
 }
 
 const StepTracker &PCRDevice::stepTracker() const

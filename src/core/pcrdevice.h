@@ -1,8 +1,11 @@
 #ifndef PCRDEVICE_H
 #define PCRDEVICE_H
 
+#include "connectionhost.h"
+#include "devicerecord.h"
 #include "devicestatecontroller.h"
 #include "program/program.h"
+#include "runclock.h"
 #include "steptracker.h"
 
 #include "connection/hiddevicedescription.h"
@@ -11,7 +14,6 @@
 #include "containers/tempchartdatacontainer.h"
 #include "utils/pcrconst.h"
 
-#include <QDateTime>
 #include <QJsonObject>
 #include <QList>
 #include <QObject>
@@ -20,29 +22,27 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+
 class BLEDeviceInterface;
 class Connection;
-class ProgramDurationEstimator;
-class QThread;
 
 // The application's object for one thermocycler, connected now or only
 // remembered: its identity, the one connection it owns, the program it holds
 // for the machine, the run's progress and its two chart series. The user's
 // run commands become requested states through its DeviceStateController.
 //
-// A USB connection runs on a thread the device creates for it; BLE and
-// emulated connections share the device's thread. Either way the device
-// reaches its connection only through queued calls, reads its getters
-// directly, and hears its signals queued, through a context object that is
-// deleted with the connection, so that no call from a replaced connection
-// arrives afterwards.
+// Its ConnectionHost keeps the connection (a USB one on a thread of its
+// own) and reaches it only through queued calls; the device hears the
+// connection's signals queued, through the host's context object, so that
+// nothing from a replaced connection arrives afterwards. The record format
+// is DeviceRecord's, the run's time accounting RunClock's.
 class PCRDevice : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr int InitTimeoutMs = 15000;
-    static constexpr int ThreadStopTimeoutMs = 2000;
     // A reported program whose run started this close to the one shown is the same run.
     static constexpr qint64 SameRunToleranceMs = 10000;
 
@@ -61,6 +61,7 @@ public:
 
     // The device record, as stored in the devices file.
     QJsonObject toJson() const;
+    DeviceRecord record() const;
     static bool validateDeviceJson(const QJsonObject &record);
 
     // Replaces the connection by a new one of the device's type and starts it.
@@ -168,22 +169,19 @@ protected:
 private:
     static qint32 nextDeviceId();
     void finishConstruction();
-    void readRecord(const QJsonObject &record);
-    void readConnectionData(const QJsonObject &connectionData);
-    QJsonObject connectionData() const;
+    void applyRecord(const DeviceRecord &record);
     void keepHidDescription(const HidDeviceDescription &description);
 
-    void startConnection(Connection *connection);
+    Connection *connection() const;
     void connectConnection();
     void connectFirmwareV3Signals();
-    // Deletes the connection later on its own thread and stops that thread.
+    // Releases the connection; with it go its queued calls and signals.
     void releaseConnection();
-    // No call from the connection reaches the device after this.
-    void dropConnectionSignals(Connection *connection);
-    void stopConnectionThread();
-    // Runs call on the connection's thread, after whatever was asked of it before.
     template <class Call>
-    void post(Call call);
+    void post(Call call)
+    {
+        m_host->post(call);
+    }
 
     void setConnecting(bool connecting);
     void setDisconnecting(bool disconnecting);
@@ -203,33 +201,25 @@ private:
     void takeRunStart();
     void updateDnaChart();
     void updateBell(PCRConst::DeviceStatus state);
-    void countIdleReport(PCRConst::DeviceStatus state);
     void onChartDataReceived(ChartData point);
     void onNewProgramSent();
     static bool isRunState(PCRConst::DeviceStatus state);
     qint64 machineTimeInSec() const;
-    qint64 estimatedDuration() const;
 
-    qint32 m_finishTime = -1;
-    qint32 m_secStopCounter = 0;
-    qint32 m_secPauseCounter = 0;
-    bool m_bellArmed = false;
-    bool m_wasInitialized = false;
-    bool m_disconnectedByUser = false;
-    QDateTime m_runStart;
     const qint32 m_deviceId = nextDeviceId();
     const bool m_manual;
+    bool m_wasInitialized = false;
+    bool m_disconnectedByUser = false;
     bool m_initializing = false;
     QTimer *const m_initTimer = new QTimer(this);
     DeviceStateController *const m_controller = new DeviceStateController(this);
+    ConnectionHost *const m_host = new ConnectionHost(this);
     ProgramPtr m_pendingProgram;
     ProgramPtr m_activeProgram;
-    Connection *m_connection = nullptr;
-    // Receives the connection's signals; released with the connection.
-    QObject *m_connectionContext = nullptr;
     TempChartDataContainer *const m_tempChart = new TempChartDataContainer(this);
     DnaChartDataContainer *const m_dnaChart = new DnaChartDataContainer(this);
     StepTracker m_stepTracker;
+    std::unique_ptr<RunClock> m_runClock;
     QString m_machineName;
     QString m_modelName;
     QString m_firmware;
@@ -240,14 +230,12 @@ private:
     QString m_bleUniqueString;
     HidDeviceDescription m_hidDescription;
     QPointer<BLEDeviceInterface> m_bleDevice;
-    QThread *m_connectionThread = nullptr;
     bool m_eepromBusy = false;
     bool m_deviceBusy = false;
     QString m_bleId;
     QString m_bleName;
     bool m_connecting = false;
     bool m_disconnecting = false;
-    ProgramDurationEstimator *m_durationEstimator = nullptr;
 };
 
 using PCRDevicePtr = QSharedPointer<PCRDevice>;

@@ -1,0 +1,90 @@
+#include "connectionhost.h"
+
+#include "connection/connection.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QThread>
+
+#include <utility>
+
+ConnectionHost::ConnectionHost(QObject *parent)
+    : QObject(parent)
+{}
+
+ConnectionHost::~ConnectionHost()
+{
+    close();
+}
+
+void ConnectionHost::host(Connection *connection, const QString &threadName)
+{
+    release();
+    m_connection = connection;
+    m_context = new QObject(this);
+    if (threadName.isEmpty())
+        return;
+    m_thread = new QThread();
+    m_thread->setObjectName(threadName);
+    // Released by itself should it outlast stopThread's wait.
+    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+    connection->moveToThread(m_thread);
+    m_thread->start();
+}
+
+void ConnectionHost::release()
+{
+    if (Connection *connection = takeConnection()) {
+        connection->deleteLater();
+        stopThread();
+    }
+}
+
+void ConnectionHost::close()
+{
+    if (m_connection && m_connection->thread() == thread()) {
+        Connection *connection = takeConnection();
+        connection->disconnectHandle();
+        delete connection;
+        return;
+    }
+    post([](Connection &connection) { connection.disconnectHandle(); });
+    release();
+}
+
+Connection *ConnectionHost::connection() const
+{
+    return m_connection;
+}
+
+QObject *ConnectionHost::context() const
+{
+    return m_context;
+}
+
+Connection *ConnectionHost::takeConnection()
+{
+    Connection *connection = std::exchange(m_connection, nullptr);
+    if (!connection)
+        return nullptr;
+    QObject *context = std::exchange(m_context, nullptr);
+    connection->disconnect(context);
+    QCoreApplication::removePostedEvents(context);
+    context->deleteLater();
+    return connection;
+}
+
+void ConnectionHost::stopThread()
+{
+    QThread *thread = std::exchange(m_thread, nullptr);
+    if (!thread)
+        return;
+    // Its event loop deletes the connection as it finishes.
+    thread->quit();
+    if (thread->wait(ThreadStopTimeoutMs)) {
+        delete thread;
+        return;
+    }
+    qWarning() << "Connection thread" << thread->objectName() << "did not stop in"
+               << ThreadStopTimeoutMs << "ms";
+}
