@@ -2,6 +2,8 @@
 
 #include "hidhandle.h"
 
+#include "utils/crashhandler.h"
+
 namespace {
 
 // Copies an enumeration into values and frees it.
@@ -24,6 +26,7 @@ DeviceChecker::DeviceChecker(QObject *parent, int intervalMs)
     m_thread.setObjectName(QStringLiteral("DeviceChecker"));
     m_timer.setInterval(intervalMs);
     m_timer.moveToThread(&m_thread);
+    CrashHandler::installThreadStackOnStart(&m_thread);
     // The timer lives on the checker's thread, so the pass runs there.
     connect(&m_timer, &QTimer::timeout, this, &DeviceChecker::check, Qt::DirectConnection);
     connect(&m_thread, &QThread::started, &m_timer, qOverload<>(&QTimer::start));

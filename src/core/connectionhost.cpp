@@ -1,6 +1,7 @@
 #include "connectionhost.h"
 
 #include "connection/connection.h"
+#include "utils/crashhandler.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -26,6 +27,7 @@ void ConnectionHost::host(Connection *connection, const QString &threadName)
         return;
     m_thread = new QThread();
     m_thread->setObjectName(threadName);
+    CrashHandler::installThreadStackOnStart(m_thread);
     // Released by itself should it outlast stopThread's wait.
     connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
     connection->moveToThread(m_thread);
