@@ -5,7 +5,13 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,9 +24,12 @@ struct ToolResult
     QString output;
 };
 
-ToolResult runTool(const QStringList &arguments)
+ToolResult
+runTool(const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess tool;
+    tool.setProcessEnvironment(environment);
     tool.start(QStringLiteral(VIRTUALPCRCTL), arguments);
     if (!tool.waitForFinished(ToolTimeoutMs))
         return {};
@@ -39,6 +48,23 @@ bool isEnumerated(const QString &serialNumber)
     return found;
 }
 
+// A socket file whose program has ended: bound, then closed without removing it.
+bool leaveSocketBehind(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    if (size_t(name.size()) >= sizeof address.sun_path)
+        return false;
+    memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound =
+        fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return bound;
+}
+
 } // namespace
 
 class TestVirtualPcrCtl : public QObject
@@ -51,6 +77,8 @@ private slots:
     void machineIsAddedFaultedAndRemoved();
     void refusalsAreReported_data();
     void refusalsAreReported();
+    void saysWhenNoMachinesRun_data();
+    void saysWhenNoMachinesRun();
 };
 
 void TestVirtualPcrCtl::initTestCase()
@@ -63,6 +91,10 @@ void TestVirtualPcrCtl::socketIsTheUsersOnly()
 {
     const QFileInfo socket(VirtualHidBus::instance().controlServerPath());
     QVERIFY(socket.exists());
+    // Each user reaches only their own machines.
+    QCOMPARE(socket.absoluteFilePath(),
+             QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
+                 .filePath(QStringLiteral("thermox-virtualpcr")));
     QCOMPARE(socket.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
              QFile::Permissions());
@@ -122,10 +154,6 @@ void TestVirtualPcrCtl::refusalsAreReported_data()
                                       << QStringLiteral("ERROR usage: power SERIAL on|off");
     QTest::newRow("unknown command") << QStringList{QStringLiteral("explode")} << 1
                                      << QStringLiteral("ERROR unknown command explode; try help");
-    QTest::newRow("nobody listening")
-        << QStringList{QStringLiteral("--socket"), QStringLiteral("nobody-here"),
-                       QStringLiteral("list")}
-        << 2 << QStringLiteral("ERROR cannot reach the virtual machines at nobody-here");
 }
 
 void TestVirtualPcrCtl::refusalsAreReported()
@@ -136,6 +164,45 @@ void TestVirtualPcrCtl::refusalsAreReported()
     const ToolResult result = runTool(arguments);
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(result.output.startsWith(reply), qPrintable(result.output));
+}
+
+void TestVirtualPcrCtl::saysWhenNoMachinesRun_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("socketName");
+    QTest::addColumn<bool>("leftOver");
+
+    const QString defaultName = QStringLiteral("thermox-virtualpcr");
+    QTest::newRow("nothing in the runtime folder")
+        << QStringList{QStringLiteral("list")} << defaultName << false;
+    QTest::newRow("socket of an ended program")
+        << QStringList{QStringLiteral("list")} << defaultName << true;
+    QTest::newRow("other socket name")
+        << QStringList{QStringLiteral("--socket"), QStringLiteral("nobody-here"),
+                       QStringLiteral("list")}
+        << QStringLiteral("nobody-here") << false;
+}
+
+void TestVirtualPcrCtl::saysWhenNoMachinesRun()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, socketName);
+    QFETCH(bool, leftOver);
+    // A user whose runtime folder holds no running machines; short, since a
+    // socket path has room for about a hundred bytes.
+    QTemporaryDir runtimeFolder(QStringLiteral("/tmp/thermox-run-XXXXXX"));
+    QVERIFY(runtimeFolder.isValid());
+    const QString socketPath = runtimeFolder.filePath(socketName);
+    if (leftOver)
+        QVERIFY(leaveSocketBehind(socketPath));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder.path());
+
+    const ToolResult result = runTool(arguments, environment);
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.output, QStringLiteral("ERROR no virtual machines are running: start Thermox "
+                                           "with scripts/run (nothing listens on %1)")
+                                .arg(socketPath));
 }
 
 QTEST_GUILESS_MAIN(TestVirtualPcrCtl)

@@ -64,11 +64,6 @@ const ControlServer::Command ControlServer::Commands[] = {
     {"advance", "advance SERIAL SECONDS", 2, &ControlServer::advance},
 };
 
-QString ControlServer::defaultName()
-{
-    return QStringLiteral("thermox-virtualpcr");
-}
-
 ControlServer::ControlServer(VirtualHidHub *hub, QObject *parent)
     : QObject(parent)
     , m_hub(hub)
@@ -78,13 +73,13 @@ ControlServer::ControlServer(VirtualHidHub *hub, QObject *parent)
     connect(m_server, &QLocalServer::newConnection, this, &ControlServer::onNewConnection);
 }
 
-bool ControlServer::listen(const QString &name)
+bool ControlServer::listen(const QString &path)
 {
-    if (m_server->listen(name) || (removeStaleServer(name) && m_server->listen(name))) {
+    if (m_server->listen(path) || (removeStaleServer(path) && m_server->listen(path))) {
         qInfo().noquote() << "Virtual machines listen for control on" << serverPath();
         return true;
     }
-    qWarning().noquote() << "Virtual machines cannot listen for control on" << name << ":"
+    qWarning().noquote() << "Virtual machines cannot listen for control on" << path << ":"
                          << m_server->errorString();
     return false;
 }

@@ -22,11 +22,10 @@ class ControlServer : public QObject
 public:
     static constexpr int MaxCommandBytes = 1024;
 
-    static QString defaultName();
-
     ControlServer(VirtualHidHub *hub, QObject *parent = nullptr);
 
-    bool listen(const QString &name);
+    // `path` is the socket's full path (see ControlSocket).
+    bool listen(const QString &path);
     QString serverPath() const;
     QString execute(const QString &commandLine);
 

@@ -1,6 +1,6 @@
 #include "virtualhidbus.h"
 
-#include "controlserver.h"
+#include "controlsocket.h"
 #include "machineconfig.h"
 #include "virtualhidhub.h"
 
@@ -10,13 +10,7 @@
 namespace {
 
 constexpr char MachinesVariable[] = "THERMOX_VIRTUAL_MACHINES";
-constexpr char SocketVariable[] = "THERMOX_VIRTUAL_SOCKET";
 constexpr char DefaultMachines[] = "vela8,vela16";
-
-QString environment(const char *name, const QString &fallback)
-{
-    return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name) : fallback;
-}
 
 // What the environment asks for, plugged in on the machines' thread.
 void plugInConfiguredMachines(VirtualHidHub *hub)
@@ -29,9 +23,9 @@ void plugInConfiguredMachines(VirtualHidHub *hub)
             qWarning().noquote() << "Virtual machine not plugged in:" << error;
     }
 
-    const QString socketName = environment(SocketVariable, ControlServer::defaultName());
-    if (!socketName.isEmpty())
-        hub->listenForControl(socketName);
+    const QString socketPath = ControlSocket::path(ControlSocket::nameFromEnvironment());
+    if (!socketPath.isEmpty())
+        hub->listenForControl(socketPath);
 }
 
 } // namespace

@@ -18,8 +18,9 @@ class VirtualMachine;
 // on which the machines run, plugs in the machines named by
 // THERMOX_VIRTUAL_MACHINES (by default one vela8 and one vela16) at the speed
 // factor THERMOX_VIRTUAL_SPEED (by default 1), and listens for the control
-// tool on THERMOX_VIRTUAL_SOCKET (by default "thermox-virtualpcr"; empty
-// turns control off). The bus closes down with the application object.
+// tool on THERMOX_VIRTUAL_SOCKET (by default "thermox-virtualpcr" in the
+// user's runtime folder; empty turns control off). The bus closes down with
+// the application object.
 //
 // Every operation is thread-safe; the machine operations wait until the
 // machines' thread has carried them out.

@@ -103,11 +103,11 @@ void VirtualHidHub::setDefaultSpeed(double speed)
         m_defaultSpeed = speed;
 }
 
-bool VirtualHidHub::listenForControl(const QString &serverName)
+bool VirtualHidHub::listenForControl(const QString &serverPath)
 {
     delete m_control;
     m_control = new ControlServer(this, this);
-    return m_control->listen(serverName);
+    return m_control->listen(serverPath);
 }
 
 QString VirtualHidHub::controlServerPath() const

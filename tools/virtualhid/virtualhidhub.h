@@ -47,7 +47,7 @@ public:
     QStringList serialNumbers() const;
     void setDefaultSpeed(double speed);
     // Listens for the control tool; false when the name is taken by a live server.
-    bool listenForControl(const QString &serverName);
+    bool listenForControl(const QString &serverPath);
     QString controlServerPath() const;
 
     // Any thread.

@@ -39,6 +39,14 @@ void ControlClient::onError()
     // The server hangs up after its reply; that is how a reply ends.
     if (m_socket.error() == QLocalSocket::PeerClosedError)
         return;
+    // No socket, or one left behind by a program that has ended.
+    if (m_socket.error() == QLocalSocket::ServerNotFoundError ||
+        m_socket.error() == QLocalSocket::ConnectionRefusedError) {
+        finish(2, QStringLiteral("ERROR no virtual machines are running: start Thermox with "
+                                 "scripts/run (nothing listens on %1)")
+                      .arg(m_serverName));
+        return;
+    }
     finish(2, QStringLiteral("ERROR cannot reach the virtual machines at %1: %2")
                   .arg(m_serverName, m_socket.errorString()));
 }

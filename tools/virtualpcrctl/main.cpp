@@ -4,9 +4,11 @@
 //   virtualpcrctl [--socket NAME] COMMAND [ARGUMENTS...]
 //
 // "virtualpcrctl help" lists the commands. The socket name defaults to
-// THERMOX_VIRTUAL_SOCKET, else "thermox-virtualpcr".
+// THERMOX_VIRTUAL_SOCKET, else "thermox-virtualpcr"; a bare name is looked
+// for in the user's runtime folder, where the machines listen.
 
 #include "controlclient.h"
+#include "controlsocket.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -21,8 +23,8 @@ QString serverName(QStringList &arguments)
         arguments.erase(arguments.begin() + option, arguments.begin() + option + 2);
         return name;
     }
-    const QString fromEnvironment = qEnvironmentVariable("THERMOX_VIRTUAL_SOCKET");
-    return fromEnvironment.isEmpty() ? QStringLiteral("thermox-virtualpcr") : fromEnvironment;
+    const QString fromEnvironment = ControlSocket::nameFromEnvironment();
+    return fromEnvironment.isEmpty() ? ControlSocket::defaultName() : fromEnvironment;
 }
 
 } // namespace
@@ -31,7 +33,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
-    const QString server = serverName(arguments);
+    const QString server = ControlSocket::path(serverName(arguments));
     if (arguments.isEmpty()) {
         QTextStream(stderr) << "usage: virtualpcrctl [--socket NAME] COMMAND [ARGUMENTS...]\n"
                                "       virtualpcrctl help\n";
