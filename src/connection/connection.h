@@ -103,6 +103,8 @@ signals:
     void currentStateChanged(PCRConst::DeviceStatus currentState);
     void newProgramSent();
     void newStateSent(int state);
+    // The machine holds these settings now: it reported them, or confirmed them when sent.
+    void machineSettingsConfirmed(QString machineName, bool autoStartOn);
 
 protected slots:
     // A state has been handled since the handle was opened.

@@ -321,6 +321,7 @@ void ConnectionV1::handleMachineSettings(const QByteArray &body)
     m_machineSettings.replace(settings);
     qInfo().noquote() << "Machine Settings Retrieved: " << machineName()
                       << " firmware: " << firmwareVersion();
+    emit machineSettingsConfirmed(machineName(), isAutoStartOn());
     emit dataUpdated();
 }
 

@@ -165,10 +165,12 @@ void ConnectionV3::sendSoftwareSettings(bool initial)
 void ConnectionV3::sendMachineSettings()
 {
     if (m_eepromBusy) {
-        // Sent with the next settings once the machine can store them.
-        qDebug() << "EEPROM busy, MachineSettings not sent";
+        // Sent as soon as the machine can store them.
+        qDebug() << "EEPROM busy, MachineSettings sent when it is ready";
+        m_settingsPending = true;
         return;
     }
+    m_settingsPending = false;
     qInfo() << "send MachineSettings";
     transmitMessage(ProtocolV3::MACHINE_SETTINGS, m_machineSettings.copy());
     setEepromBusy(true);
@@ -314,6 +316,8 @@ void ConnectionV3::onMessageTransferFinished(QByteArray messageData)
         emit newProgramSent();
     else if (type == ProtocolV3::ACTION)
         handleConfirmedAction(messageData);
+    else if (type == ProtocolV3::MACHINE_SETTINGS)
+        handleConfirmedSettings(messageData);
 }
 
 void ConnectionV3::onDeviceBusy()
@@ -364,6 +368,8 @@ void ConnectionV3::setEepromBusy(bool busy)
         m_eepromTimer->start();
     m_eepromBusy = busy;
     emit eepromBusyChanged(busy);
+    if (!busy && m_settingsPending)
+        sendMachineSettings();
 }
 
 void ConnectionV3::setDeviceBusy(bool busy)
@@ -458,6 +464,7 @@ void ConnectionV3::handleMachineSettings(const QByteArray &body)
     replaceMachineSettings(settings);
     qInfo().noquote() << "Machine Settings Retrieved: " << machineName()
                       << " firmware: " << firmwareVersion();
+    emit machineSettingsConfirmed(machineName(), isAutoStartOn());
     setIsDeviceInitialized(true);
     emit dataUpdated();
     getProgramFromDevice();
@@ -473,6 +480,18 @@ void ConnectionV3::handleConfirmedAction(const QByteArray &body)
     qDebug() << "Message transfer finished for Action! Type:" << action.type();
     if (action.type() == ProtocolV3::SET_STATE)
         emit newStateSent(action.status());
+}
+
+void ConnectionV3::handleConfirmedSettings(const QByteArray &body)
+{
+    // What the machine took, which a later local change may already differ from.
+    ProtocolV3::MachineSettings settings;
+    if (!parseMessageV3(body, settings)) {
+        qWarning() << "Confirmed MachineSettings parse error";
+        return;
+    }
+    emit machineSettingsConfirmed(QString::fromStdString(settings.machinename()),
+                                  settings.autostarton() != 0);
 }
 
 void ConnectionV3::logState(const ProtocolV3::PCRState &state) const

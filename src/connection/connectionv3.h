@@ -105,6 +105,7 @@ private:
     void handleCurrentState(const QByteArray &body);
     void handleMachineSettings(const QByteArray &body);
     void handleConfirmedAction(const QByteArray &body);
+    void handleConfirmedSettings(const QByteArray &body);
     void logState(const ProtocolV3::PCRState &state) const;
 
     QTimer *const m_eepromTimer;
@@ -115,6 +116,8 @@ private:
     bool m_eepromBusy = true;
     bool m_deviceBusy = false;
     bool m_softwareSettingsSent = false;
+    // Settings changed while the EEPROM was busy, sent once it is ready.
+    bool m_settingsPending = false;
 };
 
 #endif // CONNECTIONV3_H

@@ -192,6 +192,12 @@ void PCRDevice::connectConnection()
         c, &Connection::chartDataReceived, context,
         [this](ChartData point) { onChartDataReceived(point); }, queued);
     connect(
+        c, &Connection::machineSettingsConfirmed, context,
+        [this](const QString &name, bool autoStartOn) {
+            onMachineSettingsConfirmed(name, autoStartOn);
+        },
+        queued);
+    connect(
         c, &Connection::dataUpdated, context, [this] { emit dataUpdated(); }, queued);
     connect(
         c, &Connection::programReceived, context,
@@ -305,12 +311,14 @@ void PCRDevice::setDeviceInitialized()
     post([](Connection &connection) { connection.setIsDeviceInitialized(true); });
 }
 
-void PCRDevice::setMachineName(const QString &name)
+bool PCRDevice::setMachineName(const QString &name)
 {
-    if (name == m_machineName)
-        return;
-    m_machineName = name;
+    if (!isOnline()) {
+        qWarning().noquote() << "Machine name not changed, the device is offline:" << m_machineName;
+        return false;
+    }
     post([name](Connection &connection) { connection.setMachineName(name); });
+    return true;
 }
 
 void PCRDevice::setAutoStartOn(bool on)
@@ -554,6 +562,15 @@ void PCRDevice::lockForLoading()
 void PCRDevice::onNewProgramSent()
 {
     m_controller->setLocked(false);
+}
+
+void PCRDevice::onMachineSettingsConfirmed(const QString &machineName, bool autoStartOn)
+{
+    if (machineName == m_machineName && autoStartOn == m_autoStartOn)
+        return;
+    m_machineName = machineName;
+    m_autoStartOn = autoStartOn;
+    emit dataUpdated();
 }
 
 void PCRDevice::onNewStateSent(int state)

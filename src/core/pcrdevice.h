@@ -80,7 +80,9 @@ public:
     // The program the machine reports it runs (the library's object).
     void setActiveProgram(const ProgramPtr &program);
     void uploadProgram(const ProgramPtr &program);
-    void setMachineName(const QString &name);
+    // Asks the machine to take the name; the device shows it once the
+    // machine confirms it (as it was cut to fit). False while offline.
+    bool setMachineName(const QString &name);
     void setAutoStartOn(bool on);
     void getProgramFromDevice();
     // Firmware 1 is initialised once its program has been read.
@@ -203,6 +205,7 @@ private:
     void updateBell(PCRConst::DeviceStatus state);
     void onChartDataReceived(ChartData point);
     void onNewProgramSent();
+    void onMachineSettingsConfirmed(const QString &machineName, bool autoStartOn);
     static bool isRunState(PCRConst::DeviceStatus state);
     qint64 machineTimeInSec() const;
 

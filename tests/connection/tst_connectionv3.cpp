@@ -313,30 +313,39 @@ void TestConnectionV3::settingsWaitWhileEepromBusy()
     LoopbackConnectionV3 connection;
     FakeMachineV3 &machine = connection.machine();
     QSignalSpy eepromBusy(&connection, &ConnectionV3::eepromBusyChanged);
+    QSignalSpy confirmed(&connection, &Connection::machineSettingsConfirmed);
     connection.connectionInit();
     QVERIFY(connection.pump());
     machine.clearReceived();
 
-    // A fresh handle counts as EEPROM busy: settings stay here.
+    // A fresh handle counts as EEPROM busy: settings wait here.
     connection.setAutoStartOn(true);
     connection.setMachineName(QStringLiteral("Bench"));
     QVERIFY(connection.isWireQuiet());
 
+    // Ready: both changes go out together, once, and the machine confirms them.
+    expectQueuedCommand();
     machine.send(ProtocolV3::EEPROM_READY);
-    QVERIFY(connection.pump());
-    QCOMPARE(eepromBusy.count(), 1);
-    QCOMPARE(eepromBusy.at(0).at(0).toBool(), false);
-
-    connection.sendMachineSettings();
     QVERIFY(connection.pump());
     QCOMPARE(machine.received(),
              QByteArrayList{"050a05" + QByteArray("Bench").toHex() + "2001" + "00000000"});
     QCOMPARE(eepromBusy.count(), 2);
-    QCOMPARE(eepromBusy.at(1).at(0).toBool(), true);
+    QCOMPARE(eepromBusy.at(1).at(0).toBool(), true); // busy writing them
+    QCOMPARE(confirmed.count(), 1);
+    QCOMPARE(confirmed.at(0).at(0).toString(), QStringLiteral("Bench"));
+    QCOMPARE(confirmed.at(0).at(1).toBool(), true);
+    machine.clearReceived();
 
-    // Sending made the machine busy writing them.
+    // Sending made the machine busy writing them: the next name waits for it too.
     connection.setMachineName(QStringLiteral("Other"));
     QVERIFY(connection.isWireQuiet());
+    expectQueuedCommand();
+    machine.send(ProtocolV3::EEPROM_READY);
+    QVERIFY(connection.pump());
+    QCOMPARE(machine.received(),
+             QByteArrayList{"050a05" + QByteArray("Other").toHex() + "2001" + "00000000"});
+    QCOMPARE(confirmed.count(), 2);
+    QCOMPARE(confirmed.at(1).at(0).toString(), QStringLiteral("Other"));
 }
 
 void TestConnectionV3::eepromBusyReportedOnChangeOnly()

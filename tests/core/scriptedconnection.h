@@ -28,6 +28,7 @@ public:
     bool transportOpen = true;
     QList<int> statesSent;
     int programsSent = 0;
+    QStringList namesSent;
 
     quint32 step() const override { return machine.step; }
     int cycle() const override { return machine.cycle; }
@@ -66,7 +67,7 @@ public slots:
     void sendSoftwareSettings(bool) override {}
     void sendMachineSettings() override {}
     void getMachineSettings() override {}
-    void setMachineName(QString) override {}
+    void setMachineName(QString name) override { namesSent.append(name); }
     void initStartProgram() override {}
     void setState(int state) override { statesSent.append(state); }
     void setFirmware(int, int) override {}

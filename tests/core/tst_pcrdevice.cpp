@@ -1,8 +1,8 @@
 #include "program/programv1.h"
 #include "program/programv3.h"
 
-#include "logwatch.h"
 #include "../program/programfixtures.h"
+#include "logwatch.h"
 #include "scriptedconnection.h"
 
 #include <QSignalSpy>
@@ -112,6 +112,11 @@ qint64 recordNumber(const PCRDevice &device, const char *key)
     return qint64(device.toJson().value(QLatin1String(key)).toDouble());
 }
 
+QString recordText(const PCRDevice &device, const char *key)
+{
+    return device.toJson().value(QLatin1String(key)).toString();
+}
+
 } // namespace
 
 class TestPCRDevice : public QObject
@@ -143,6 +148,8 @@ private slots:
     void chartSpan();
     void finishRingsOnlyForARunSeenOnPower_data();
     void finishRingsOnlyForARunSeenOnPower();
+
+    void machineNameShownIsTheOneTheMachineConfirms();
 };
 
 void TestPCRDevice::initTestCase()
@@ -553,6 +560,31 @@ void TestPCRDevice::finishRingsOnlyForARunSeenOnPower()
     QCOMPARE(device->chartSpanSeconds(), qint64(20));
     QCOMPARE(device->remainingSeconds(), qint64(0));
     QVERIFY(device->isFinished());
+}
+
+void TestPCRDevice::machineNameShownIsTheOneTheMachineConfirms()
+{
+    PCRDevice offline(deviceRecord(PCRConst::CT_USB_Firmware_V3), false);
+    QTest::ignoreMessage(QtWarningMsg, "Machine name not changed, the device is offline: Bench");
+    QVERIFY(!offline.setMachineName(QStringLiteral("Renamed")));
+    QCOMPARE(offline.machineName(), QStringLiteral("Bench"));
+
+    auto device = onlineDevice();
+    QCOMPARE(device->machineName(), QStringLiteral("Scripted"));
+    const QString asked = QStringLiteral("A name longer than the machine keeps");
+    QVERIFY(device->setMachineName(asked));
+    deliver();
+    QCOMPARE(device->connection->namesSent, QStringList{asked});
+    // The machine may be busy writing its memory: nothing is shown before it confirms.
+    QCOMPARE(device->machineName(), QStringLiteral("Scripted"));
+
+    QSignalSpy updated(device.get(), &PCRDevice::dataUpdated);
+    emit device->connection->machineSettingsConfirmed(asked.left(22), true);
+    deliver();
+    QCOMPARE(device->machineName(), asked.left(22));
+    QVERIFY(device->autoStartOn());
+    QCOMPARE(updated.count(), 1);
+    QCOMPARE(recordText(*device, "machineName"), asked.left(22));
 }
 
 QTEST_GUILESS_MAIN(TestPCRDevice)
