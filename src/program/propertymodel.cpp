@@ -42,30 +42,8 @@ QString keyOfRole(int role)
 } // namespace
 
 PropertyModel::PropertyModel(QObject *parent)
-    : QAbstractItemModel(parent)
+    : ListItemModel(parent)
 {}
-
-QModelIndex PropertyModel::index(int row, int column, const QModelIndex &parent) const
-{
-    if (!hasIndex(row, column, parent))
-        return QModelIndex();
-    return createIndex(row, column);
-}
-
-QModelIndex PropertyModel::parent(const QModelIndex &) const
-{
-    return QModelIndex();
-}
-
-int PropertyModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : m_rows.size();
-}
-
-int PropertyModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : 1;
-}
 
 QVariant PropertyModel::data(const QModelIndex &index, int role) const
 {

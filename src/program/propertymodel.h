@@ -1,14 +1,15 @@
 #ifndef PROPERTYMODEL_H
 #define PROPERTYMODEL_H
 
-#include <QAbstractItemModel>
+#include "utils/listitemmodel.h"
+
 #include <QList>
 #include <QPair>
 #include <QVariantMap>
 
 // The settings of a program as rows for the running view: headers, plain
 // values and time-and-temperature pairs, in one column.
-class PropertyModel : public QAbstractItemModel
+class PropertyModel : public ListItemModel
 {
     Q_OBJECT
     Q_PROPERTY(int count READ count NOTIFY countChanged)
@@ -28,15 +29,10 @@ public:
 
     explicit PropertyModel(QObject *parent = nullptr);
 
-    QModelIndex index(int row, int column,
-                      const QModelIndex &parent = QModelIndex()) const override;
-    QModelIndex parent(const QModelIndex &child) const override;
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    int count() const;
+    int count() const override;
 
     void addHeader(const QString &name);
     void addTimeTemp(const QString &name, double seconds, double temperature);
