@@ -24,7 +24,7 @@ QVariant LanguageModel::data(const QModelIndex &index, int role) const
 {
     // Only the display role carries the name: views ask other roles for sizes,
     // colours and fonts, which a name cannot answer.
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || role != Qt::DisplayRole)
+    if (!index.isValid() || index.row() >= count() || role != Qt::DisplayRole)
         return QVariant();
     return tr(m_entries.at(index.row()).name);
 }
