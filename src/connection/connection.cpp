@@ -13,6 +13,7 @@ Connection::Connection(QObject *parent)
     qRegisterMetaType<ChartData>("ChartData");
     qRegisterMetaType<PCRConst::DeviceStatus>("PCRConst::DeviceStatus");
     qRegisterMetaType<ProgramPtr>("ProgramPtr");
+    qRegisterMetaType<StateReport>("StateReport");
 }
 
 Connection::~Connection() = default;
@@ -88,9 +89,29 @@ void Connection::updateStartTime(qint64 secondsSinceStart)
     qDebug() << "UPDATE START TIME" << start;
 }
 
+StateReport Connection::snapshot(PCRConst::DeviceStatus status) const
+{
+    StateReport::Values values;
+    values.status = status;
+    values.error = error();
+    values.powered = isPowered();
+    values.step = step();
+    values.cycle = cycle();
+    values.timeInSec = timeInSec();
+    values.stepTimeInSec = stepTimeInSec();
+    values.remainingTimeInSec = remainingTimeInSec();
+    values.blockTemp = blockTemp();
+    values.lidTemp = lidTemp();
+    values.probeTemp = probeTemp();
+    values.powerVoltage = powerVoltage();
+    values.startTime = startTime();
+    return StateReport(values);
+}
+
 void Connection::setCurrentState(PCRConst::DeviceStatus state)
 {
     m_currentState.store(state);
+    emit stateReported(snapshot(state));
     emit currentStateChanged(state);
 }
 

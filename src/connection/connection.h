@@ -1,6 +1,8 @@
 #ifndef CONNECTION_H
 #define CONNECTION_H
 
+#include "statereport.h"
+
 #include "containers/chartdata.h"
 #include "program/program.h"
 #include "utils/pcrconst.h"
@@ -65,6 +67,8 @@ public:
 
     // Last status reported, as published by currentStateChanged.
     PCRConst::DeviceStatus currentState() const;
+    // The state getters' values now, with this status; call it on the connection's thread.
+    StateReport snapshot(PCRConst::DeviceStatus status) const;
 
 public slots:
     virtual void connectionInit() = 0;
@@ -91,7 +95,8 @@ public:
 
     // Start time = now minus the seconds the run has been going.
     void updateStartTime(qint64 secondsSinceStart);
-    // Stores the state and publishes it, changed or not.
+    // Stores the state and publishes it, changed or not, after the whole
+    // report it came with (stateReported).
     void setCurrentState(PCRConst::DeviceStatus state);
 
 signals:
@@ -101,6 +106,9 @@ signals:
     void programReceived(QByteArray data, int protocolVersion);
     void isHandleConnectedChanged(bool isHandleconnected);
     void currentStateChanged(PCRConst::DeviceStatus currentState);
+    // The values a state report left; emitted before its currentStateChanged,
+    // and by itself for what changes the shown values without a report.
+    void stateReported(StateReport report);
     void newProgramSent();
     void newStateSent(int state);
     // The machine holds these settings now: it reported them, or confirmed them when sent.

@@ -63,6 +63,7 @@ void ConnectionV3Emul::connectDevice()
     startRunning();
     setDeviceBusy(false);
     setEepromBusy(false);
+    emit stateReported(snapshot(currentState()));
     emit dataUpdated();
     if (isAutoStartOn())
         QTimer::singleShot(0, this, &ConnectionV3Emul::getProgramFromDevice);
@@ -167,5 +168,7 @@ void ConnectionV3Emul::tick()
     m_state.set_steptimeinsec(quint32(sharedStepCounter));
     replaceState(m_state);
     emit chartDataReceived(ChartData{double(m_state.timeinsec()), double(m_state.blocktemp())});
+    // Shown without a state change: the emulated machine's status stays as it is.
+    emit stateReported(snapshot(currentState()));
     emit dataUpdated();
 }

@@ -158,6 +158,7 @@ void PCRDevice::deviceInit()
                                    ? QStringLiteral("USB connection %1").arg(m_deviceId)
                                    : QString();
     m_host->host(createConnection(), threadName);
+    m_report = StateReport();
     connectFirmwareV3Signals();
     connectConnection();
     post([](Connection &c) { c.connectionInit(); });
@@ -180,6 +181,9 @@ void PCRDevice::connectConnection()
     connect(
         c, &Connection::isHandleConnectedChanged, context,
         [this](bool connected) { onIsHandleConnectedChanged(connected); }, queued);
+    connect(
+        c, &Connection::stateReported, context,
+        [this](const StateReport &report) { onStateReported(report); }, queued);
     connect(
         c, &Connection::currentStateChanged, context,
         [this](PCRConst::DeviceStatus state) { onConnectionStateChanged(state); }, queued);
@@ -486,7 +490,7 @@ bool PCRDevice::isSameRun(const ProgramPtr &program) const
 {
     if (!program || program != m_pendingProgram)
         return false;
-    const QDateTime startTime = connection() ? connection()->startTime() : QDateTime();
+    const QDateTime startTime = m_report.startTime();
     const QDateTime runStart = m_runClock->runStart();
     const qint64 difference = runStart.msecsTo(startTime);
     // A run start never taken (the run was still loading) matches nothing.
@@ -581,6 +585,13 @@ void PCRDevice::onNewStateSent(int state)
 
 // State reports
 
+void PCRDevice::onStateReported(const StateReport &report)
+{
+    // Together, so that the step shown always belongs to the values shown.
+    m_report = report;
+    trackStep();
+}
+
 void PCRDevice::onConnectionStateChanged(PCRConst::DeviceStatus state)
 {
     m_controller->updateCurrentState(state);
@@ -592,7 +603,6 @@ void PCRDevice::handleStateReport()
     const PCRConst::DeviceStatus state = m_controller->currentState();
     qDebug() << "isStateChanging: " << m_controller->isStateChanging() << "Device state: " << state
              << deviceStatusText(state);
-    trackStep();
     if (state == PCRConst::DS_LOADING)
         return;
     takeRunStart();
@@ -605,12 +615,12 @@ void PCRDevice::handleStateReport()
 void PCRDevice::trackStep()
 {
     if (connection())
-        m_stepTracker.update(int(connection()->step()), connection()->cycle());
+        m_stepTracker.update(int(m_report.step()), m_report.cycle());
 }
 
 void PCRDevice::takeRunStart()
 {
-    if (m_runClock->takeRunStart(connection()->startTime()))
+    if (m_runClock->takeRunStart(m_report.startTime()))
         qInfo() << "UPDATE PCRDEVICE PROTOCOL STATR TIME:" << m_runClock->runStart();
 }
 
@@ -769,27 +779,27 @@ bool PCRDevice::isDeviceBusy() const
 
 float PCRDevice::powerVoltage() const
 {
-    return connection() ? connection()->powerVoltage() : 0.0f;
+    return connection() ? m_report.powerVoltage() : 0.0f;
 }
 
 bool PCRDevice::isPowered() const
 {
-    return connection() && connection()->isPowered();
+    return connection() && m_report.isPowered();
 }
 
 float PCRDevice::blockTemperature() const
 {
-    return connection() && isConnected() ? connection()->blockTemp() : 0.0f;
+    return connection() && isConnected() ? m_report.blockTemp() : 0.0f;
 }
 
 float PCRDevice::lidTemperature() const
 {
-    return connection() && isConnected() ? connection()->lidTemp() : 0.0f;
+    return connection() && isConnected() ? m_report.lidTemp() : 0.0f;
 }
 
 float PCRDevice::sampleTemperature() const
 {
-    return connection() && isConnected() ? connection()->probeTemp() : 0.0f;
+    return connection() && isConnected() ? m_report.probeTemp() : 0.0f;
 }
 
 ProgramPtr PCRDevice::pendingProgram() const
@@ -813,7 +823,7 @@ PCRConst::DeviceStatus PCRDevice::shownStatus() const
         return PCRConst::DS_OFFLINE;
     if (!isConnected() && !isConnectionInitialized())
         return PCRConst::DS_OFFLINE;
-    if (connection()->error() == PCRConst::DE_NO_ERROR)
+    if (m_report.error() == PCRConst::DE_NO_ERROR)
         return m_controller->currentState();
     return isPowered() ? PCRConst::DS_UNKNOWN : PCRConst::DS_NO_POWER;
 }
@@ -836,7 +846,7 @@ bool PCRDevice::isFinished() const
 
 qint64 PCRDevice::machineTimeInSec() const
 {
-    return connection() ? qint64(connection()->timeInSec()) : 0;
+    return connection() ? qint64(m_report.timeInSec()) : 0;
 }
 
 qint64 PCRDevice::elapsedSeconds() const
@@ -848,7 +858,7 @@ qint64 PCRDevice::remainingSeconds() const
 {
     if (isFinished())
         return 0;
-    const qint64 machineRemaining = connection() ? qint64(connection()->remainingTimeInSec()) : 0;
+    const qint64 machineRemaining = connection() ? qint64(m_report.remainingTimeInSec()) : 0;
     return m_runClock->remainingSeconds(machineTimeInSec(), machineRemaining, m_activeProgram,
                                         lidTemperature(), blockTemperature());
 }
@@ -863,7 +873,7 @@ qint64 PCRDevice::chartSpanSeconds() const
 
 int PCRDevice::stepTimeSeconds() const
 {
-    return connection() ? int(connection()->stepTimeInSec()) : 0;
+    return connection() ? int(m_report.stepTimeInSec()) : 0;
 }
 
 const StepTracker &PCRDevice::stepTracker() const

@@ -9,6 +9,7 @@
 #include "steptracker.h"
 
 #include "connection/hiddevicedescription.h"
+#include "connection/statereport.h"
 #include "containers/chartdata.h"
 #include "containers/dnachartdatacontainer.h"
 #include "containers/tempchartdatacontainer.h"
@@ -198,6 +199,7 @@ private:
     void lockForLoading();
     void trackStep();
 
+    void onStateReported(const StateReport &report);
     void onConnectionStateChanged(PCRConst::DeviceStatus state);
     void handleStateReport();
     void takeRunStart();
@@ -223,6 +225,8 @@ private:
     DnaChartDataContainer *const m_dnaChart = new DnaChartDataContainer(this);
     StepTracker m_stepTracker;
     std::unique_ptr<RunClock> m_runClock;
+    // The last report the connection handed over; what the device shows of the machine.
+    StateReport m_report;
     QString m_machineName;
     QString m_modelName;
     QString m_firmware;

@@ -150,6 +150,7 @@ private slots:
     void finishRingsOnlyForARunSeenOnPower();
 
     void machineNameShownIsTheOneTheMachineConfirms();
+    void eachReportIsShownWhole();
 };
 
 void TestPCRDevice::initTestCase()
@@ -512,6 +513,8 @@ void TestPCRDevice::chartSpan()
     QFETCH(bool, loading);
     auto device = runningDevice(pcrProgram(), timeInSec);
     device->connection->machine.remainingTimeInSec = remaining;
+    device->connection->report(PCRConst::DS_RUNNING);
+    deliver();
     if (loading)
         device->restartClicked();
     QTEST(device->chartSpanSeconds(), "span");
@@ -585,6 +588,53 @@ void TestPCRDevice::machineNameShownIsTheOneTheMachineConfirms()
     QVERIFY(device->autoStartOn());
     QCOMPARE(updated.count(), 1);
     QCOMPARE(recordText(*device, "machineName"), asked.left(22));
+}
+
+void TestPCRDevice::eachReportIsShownWhole()
+{
+    auto device = onlineDevice();
+    device->setActiveProgram(pcrProgram());
+    ScriptedConnection *connection = device->connection;
+    struct Shown
+    {
+        PCRConst::StepNames kind;
+        int cycle;
+        qint64 elapsed;
+        float blockTemp;
+        bool operator==(const Shown &other) const
+        {
+            return kind == other.kind && cycle == other.cycle && elapsed == other.elapsed &&
+                   blockTemp == other.blockTemp;
+        }
+    };
+    QList<Shown> shown;
+    connect(device.get(), &PCRDevice::dataUpdated, device.get(), [&shown, &device] {
+        const Shown now{device->stepTracker().stepKind(), device->stepTracker().currentCycle(),
+                        device->elapsedSeconds(), device->blockTemperature()};
+        if (shown.isEmpty() || !(shown.last() == now))
+            shown.append(now);
+    });
+
+    // Three reports reach the device's queue before it reads any of them, as
+    // when one poll reads many reports.
+    const auto report = [connection](quint32 step, int cycle, quint32 time, float blockTemp) {
+        connection->machine.step = step;
+        connection->machine.cycle = cycle;
+        connection->machine.timeInSec = time;
+        connection->machine.blockTemp = blockTemp;
+        connection->report(PCRConst::DS_RUNNING);
+    };
+    report(1, 0, 10, 94.0f);
+    report(3, 1, 50, 60.0f);
+    report(4, 1, 80, 72.0f);
+    deliver();
+
+    const QList<Shown> expected{{PCRConst::SN_INITIAL_DENATURATION, 0, 10, 94.0f},
+                                {PCRConst::SN_ANNEALING, 1, 50, 60.0f},
+                                {PCRConst::SN_EXTENSION, 1, 80, 72.0f}};
+    QCOMPARE(shown.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        QVERIFY2(shown.at(i) == expected.at(i), qPrintable(QString::number(i)));
 }
 
 QTEST_GUILESS_MAIN(TestPCRDevice)
