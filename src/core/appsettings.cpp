@@ -10,6 +10,8 @@ AppSettings::AppSettings()
     qInfo().noquote() << "Settings loaded from:" << m_settings.fileName();
 }
 
+// A function-local static is created once even when threads race to it;
+// QSettings locks its own state, so the one object serves every thread.
 AppSettings &AppSettings::instance()
 {
     static AppSettings settings;
