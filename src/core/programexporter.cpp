@@ -8,7 +8,11 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <yaml-cpp/eventhandler.h>
+
 #include <cmath>
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -63,6 +67,65 @@ const StepKeys *stepKeys(ProtocolV1::StepType type)
 void warnInvalidStepType()
 {
     qWarning().noquote() << ProgramExporter::tr("Invalid Step Type in YAML parser");
+}
+
+// Counts the parser's events and stops it past maxNodes, or when it stands
+// still. yaml-cpp 0.7 loops forever, emitting empty nodes at one place, on a
+// "," where a document's node should start, and it builds every node of a
+// document in memory (some 450 bytes each); this pass over the events, which
+// keeps nothing, bounds both before the nodes are built.
+class NodeBudget : public YAML::EventHandler
+{
+public:
+    void OnDocumentStart(const YAML::Mark &mark) override { count(mark); }
+    void OnDocumentEnd() override {}
+    void OnNull(const YAML::Mark &mark, YAML::anchor_t) override { count(mark); }
+    void OnAlias(const YAML::Mark &mark, YAML::anchor_t) override { count(mark); }
+    void OnScalar(const YAML::Mark &mark, const std::string &, YAML::anchor_t,
+                  const std::string &) override
+    {
+        count(mark);
+    }
+    void OnSequenceStart(const YAML::Mark &mark, const std::string &, YAML::anchor_t,
+                         YAML::EmitterStyle::value) override
+    {
+        count(mark);
+    }
+    void OnSequenceEnd() override {}
+    void OnMapStart(const YAML::Mark &mark, const std::string &, YAML::anchor_t,
+                    YAML::EmitterStyle::value) override
+    {
+        count(mark);
+    }
+    void OnMapEnd() override {}
+
+private:
+    void count(const YAML::Mark &mark)
+    {
+        // A real file starts a map, its first key and a few empty nodes at
+        // one place at most.
+        constexpr int maxNodesInOnePlace = 100;
+        m_nodesInOnePlace = mark.pos == m_lastPosition ? m_nodesInOnePlace + 1 : 0;
+        m_lastPosition = mark.pos;
+        if (m_nodesInOnePlace > maxNodesInOnePlace)
+            throw YAML::ParserException(mark, "the reader stands still");
+        if (++m_nodes > ProgramExporter::maxNodes)
+            throw YAML::ParserException(
+                mark, "more than " + std::to_string(ProgramExporter::maxNodes) + " nodes");
+    }
+
+    int m_nodes = 0;
+    int m_lastPosition = -1;
+    int m_nodesInOnePlace = 0;
+};
+
+void checkNodeBudget(const std::string &text)
+{
+    std::istringstream input(text);
+    YAML::Parser parser(input);
+    NodeBudget budget;
+    while (parser.HandleNextDocument(budget)) {
+    }
 }
 
 // A missing key reads as an invalid node, which throws only when asked more.
@@ -131,7 +194,9 @@ int ProgramExporter::importProgramLibraryFromFile(const QString &path)
         return 0;
     std::vector<YAML::Node> documents;
     try {
-        documents = YAML::LoadAll(content.toStdString());
+        const std::string text = content.toStdString();
+        checkNodeBudget(text);
+        documents = YAML::LoadAll(text);
     } catch (const YAML::Exception &error) {
         qWarning().noquote() << "Import error:" << QString::fromStdString(error.what());
         return 0;

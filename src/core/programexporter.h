@@ -27,6 +27,8 @@ public:
     static constexpr qint64 maxFileSize = 4 * 1024 * 1024;
     // Records (programs and documents) one import looks at before it gives up.
     static constexpr int maxRecords = 10000;
+    // YAML nodes a file may hold: some 3,000 firmware-1 PCR protocols.
+    static constexpr int maxNodes = 250000;
 
     explicit ProgramExporter(QObject *parent = nullptr);
 

@@ -37,6 +37,18 @@ QByteArray heatBlockMap(const QByteArray &name)
            "      - step: 2\n        type: incubate\n        temperature: 95\n        time: 30\n";
 }
 
+QByteArray pcrMap(const QByteArray &name)
+{
+    QByteArray map = "  - program: " + name + "\n    lid temperature: 110\n    steps:\n";
+    for (int step = 1; step <= 7; ++step) {
+        const QByteArray number = QByteArray::number(step);
+        map += step == 5 ? "      - {step: 5, type: cycle, go to step: 2, cycle number: 30}\n"
+                         : "      - {step: " + number + ", type: incubate, temperature: 9" +
+                               number + ", time: 30}\n";
+    }
+    return map;
+}
+
 QByteArray document(const QByteArray &programMaps)
 {
     return "---\nprogram library:\n" + programMaps + "...\n";
@@ -67,6 +79,8 @@ private slots:
     void readsSteps();
     void skipsBadRecordsKeepsGoodOnes_data();
     void skipsBadRecordsKeepsGoodOnes();
+    void largeLibraryIsReadWhole();
+    void rejectsTooManyNodes();
     void rejectsOversizedFile();
     void unwritableTargetReportsFailure();
 
@@ -244,6 +258,12 @@ void TestProgramExporter::skipsBadRecordsKeepsGoodOnes_data()
     QTest::newRow("malformed yaml")
         << good + "---\nprogram library: [\n"
         << QStringList{"^Import error: .*end of sequence flow"} << QStringList{};
+    QTest::newRow("comma where a document starts")
+        << good + "--- ,\n"
+        << QStringList{"^Import error: .*the reader stands still$"} << QStringList{};
+    QTest::newRow("comma after a document's node")
+        << "- a\n,\n" + good << QStringList{"^Import error: .*the reader stands still$"}
+        << QStringList{};
     QTest::newRow("binary") << QByteArray("\x00\xff\xfe---\x01\x02[{", 10)
                             << QStringList{"^Import error: "} << QStringList{};
     QTest::newRow("missing lid temperature")
@@ -281,6 +301,30 @@ void TestProgramExporter::skipsBadRecordsKeepsGoodOnes()
     QSignalSpy imported(&m_exporter, &ProgramExporter::programImported);
     QCOMPARE(m_exporter.importProgramLibraryFromFile(writeFile(content)), names.size());
     QCOMPARE(importedNames(imported), names);
+}
+
+void TestProgramExporter::largeLibraryIsReadWhole()
+{
+    QByteArray maps;
+    for (int i = 0; i < 2000; ++i)
+        maps += pcrMap("PCR " + QByteArray::number(i));
+    QSignalSpy imported(&m_exporter, &ProgramExporter::programImported);
+    QCOMPARE(m_exporter.importProgramLibraryFromFile(writeFile(document(maps))), 2000);
+    QCOMPARE(importedNames(imported).last(), QStringLiteral("PCR 1999"));
+}
+
+void TestProgramExporter::rejectsTooManyNodes()
+{
+    QByteArray sequence = "program library: [";
+    for (int i = 0; i < ProgramExporter::maxNodes; ++i)
+        sequence += "1,";
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("^Import error: .*more than 250000 nodes$"));
+    QSignalSpy imported(&m_exporter, &ProgramExporter::programImported);
+    QCOMPARE(m_exporter.importProgramLibraryFromFile(
+                 writeFile(sequence + "]\n" + document(heatBlockMap("Good")))),
+             0);
+    QCOMPARE(imported.count(), 0);
 }
 
 void TestProgramExporter::rejectsOversizedFile()
