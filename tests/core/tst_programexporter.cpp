@@ -2,6 +2,7 @@
 #include "Pcr.pb.h"
 #include "core/programexporter.h"
 #include "program/programv1.h"
+#include "program/programv3.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -71,6 +72,8 @@ class TestProgramExporter : public QObject
 private slots:
     void init();
     void writesTheDocumentInKeyOrder();
+    void writesStepNamesAndOnlyKnownTypes();
+    void exportSkipsProgramsNotInFirmware1Form();
     void emptyLibraryIsAnEmptySequence();
     void roundTripKeepsTheRecord_data();
     void roundTripKeepsTheRecord();
@@ -148,6 +151,46 @@ void TestProgramExporter::writesTheDocumentInKeyOrder()
                         "        final temp: 65.5\n"
                         "        ramp time: 90\n"
                         "...\n"));
+}
+
+void TestProgramExporter::writesStepNamesAndOnlyKnownTypes()
+{
+    ProtocolV1::PCRProtocol protocol;
+    protocol.set_protocolname("Named");
+    protocol.set_lidtemp(105);
+    ProtocolV1::PCRStep *named = protocol.add_steps();
+    named->set_stepname("Denature");
+    named->set_type(ProtocolV1::HOLD);
+    named->set_target(95);
+    named->set_time(30);
+    protocol.add_steps()->set_stepname("Unknown");
+    QTest::ignoreMessage(QtWarningMsg, "Invalid Step Type in YAML parser");
+    YAML::Emitter emitter;
+    emitter << protocol;
+    QVERIFY(emitter.good());
+    QCOMPARE(QByteArray(emitter.c_str()), QByteArray("program: Named\n"
+                                                     "lid temperature: 105\n"
+                                                     "steps:\n"
+                                                     "  - step: 1\n"
+                                                     "    name: Denature\n"
+                                                     "    type: incubate\n"
+                                                     "    temperature: 95\n"
+                                                     "    time: 30\n"
+                                                     "  - step: 2\n"
+                                                     "    name: Unknown"));
+}
+
+void TestProgramExporter::exportSkipsProgramsNotInFirmware1Form()
+{
+    const ProgramPtr firmware3(new ProgramV3(QStringLiteral("Three"),
+                                             Fixtures::bytes({Fixtures::heatBlockStep(50, 60)}),
+                                             false, Program::PT_HEAT_BLOCK));
+    QTest::ignoreMessage(QtWarningMsg, "Export skips a protocol not in firmware-1 form: Three");
+    const QByteArray content = exported({firmware3, heatBlock(QStringLiteral("One"))});
+    QVERIFY(!content.contains("Three"));
+    QSignalSpy imported(&m_exporter, &ProgramExporter::programImported);
+    QCOMPARE(m_exporter.importProgramLibraryFromFile(writeFile(content)), 1);
+    QCOMPARE(importedNames(imported), QStringList{"One"});
 }
 
 void TestProgramExporter::emptyLibraryIsAnEmptySequence()
