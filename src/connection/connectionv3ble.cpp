@@ -5,9 +5,13 @@
 
 #include <QDebug>
 
+#include <utility>
+
 namespace {
 // QLowEnergyController::UnconnectedState: no connection attempt under way.
 constexpr int UnconnectedControllerState = 0;
+// QLowEnergyController::ClosingState: the link is on its way down.
+constexpr int ClosingControllerState = 5;
 constexpr quint32 SoftwareMinorVersion = 3;
 } // namespace
 
@@ -63,6 +67,11 @@ void ConnectionV3BLE::connectionInit()
         connected();
         return;
     }
+    if (m_device->controllerState() == ClosingControllerState) {
+        // Left closing by the connection before this one: connect once it is down.
+        m_connectWhenClosed = true;
+        return;
+    }
     if (m_device->controllerState() != UnconnectedControllerState)
         return;
     connectDevice();
@@ -108,6 +117,8 @@ void ConnectionV3BLE::resetConnection()
     setIsHandleConnected(false);
     setIsDeviceInitialized(false);
     setDeviceBusy(false);
+    if (std::exchange(m_connectWhenClosed, false))
+        connectDevice();
 }
 
 void ConnectionV3BLE::resetCTPManager()

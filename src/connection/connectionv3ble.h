@@ -39,6 +39,7 @@ public slots:
 
 private:
     QPointer<BLEDeviceInterface> m_device;
+    bool m_connectWhenClosed = false;
 };
 
 #endif // CONNECTIONV3BLE_H

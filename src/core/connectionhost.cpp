@@ -36,20 +36,23 @@ void ConnectionHost::host(Connection *connection, const QString &threadName)
 
 void ConnectionHost::release()
 {
-    if (Connection *connection = takeConnection()) {
-        connection->deleteLater();
-        stopThread();
+    Connection *connection = takeConnection();
+    if (!connection)
+        return;
+    if (connection->thread() == thread()) {
+        // Gone before a successor starts: what was asked of it runs first,
+        // then its last acts (closing a BLE link they share) come before the
+        // successor's first.
+        QCoreApplication::sendPostedEvents(connection, QEvent::MetaCall);
+        delete connection;
+        return;
     }
+    connection->deleteLater();
+    stopThread();
 }
 
 void ConnectionHost::close()
 {
-    if (m_connection && m_connection->thread() == thread()) {
-        Connection *connection = takeConnection();
-        connection->disconnectHandle();
-        delete connection;
-        return;
-    }
     post([](Connection &connection) { connection.disconnectHandle(); });
     release();
 }

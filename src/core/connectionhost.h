@@ -10,8 +10,8 @@ class QThread;
 // Keeps a device's one connection: on a worker thread of its own or on the
 // host's thread, reached only through queued calls, heard through a context
 // object that goes with the connection, so that nothing from a replaced
-// connection arrives afterwards. Releasing deletes the connection later on
-// its own thread and stops that thread, waiting a bounded time.
+// connection arrives afterwards. Releasing a threaded connection deletes it
+// later on its own thread and stops that thread, waiting a bounded time.
 class ConnectionHost : public QObject
 {
     Q_OBJECT
@@ -26,11 +26,12 @@ public:
     // Takes over a new connection, releasing the one held before. With a
     // thread name, it runs on a new thread of that name.
     void host(Connection *connection, const QString &threadName = QString());
-    // Releases the connection; no call from it reaches the context after this.
+    // Releases the connection; no call from it reaches the context after
+    // this. One on the host's thread is deleted at once, after the calls
+    // queued for it; one on its own thread is deleted later there, and the
+    // thread is stopped.
     void release();
-    // Asks the connection to close its handle, then releases it. A
-    // connection on the host's thread closes at once, since nothing of it
-    // runs meanwhile.
+    // Asks the connection to close its handle, then releases it.
     void close();
 
     Connection *connection() const;

@@ -92,10 +92,15 @@ void TestConnectionV3BLE::connectionInitFollowsTheLink_data()
     QTest::addColumn<int>("connectCalls");
     QTest::addColumn<bool>("handleConnected");
     QTest::addColumn<bool>("identitySent");
+    // Then the link reports itself down.
+    QTest::addColumn<int>("connectCallsOnceDown");
+    QTest::addColumn<bool>("handleConnectedOnceDown");
 
-    QTest::newRow("unconnected: attempt") << 0 << false << 1 << true << false;
-    QTest::newRow("connecting: wait for it") << 1 << false << 0 << false << false;
-    QTest::newRow("connected: identity at once") << 4 << true << 0 << true << true;
+    QTest::newRow("unconnected: attempt") << 0 << false << 1 << true << false << 1 << false;
+    QTest::newRow("connecting: wait for it") << 1 << false << 0 << false << false << 0 << false;
+    QTest::newRow("connected: identity at once") << 4 << true << 0 << true << true << 0 << false;
+    // Left closing by the connection before: once it is down, connect.
+    QTest::newRow("closing: attempt once closed") << 5 << false << 0 << false << false << 1 << true;
 }
 
 void TestConnectionV3BLE::connectionInitFollowsTheLink()
@@ -118,6 +123,12 @@ void TestConnectionV3BLE::connectionInitFollowsTheLink()
     QCOMPARE(link.writes.size(), identitySent ? 1 : 0);
     if (identitySent)
         QCOMPARE(link.writes.first().size(), TPManager::BleFrameSize);
+
+    link.controllerStateValue = 0;
+    link.initialized = false;
+    emit link.disconnected();
+    QTEST(link.connectCalls, "connectCallsOnceDown");
+    QTEST(connection.isHandleConnected(), "handleConnectedOnceDown");
 }
 
 void TestConnectionV3BLE::withoutLinkNothingHappens()

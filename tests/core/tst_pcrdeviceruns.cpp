@@ -363,11 +363,13 @@ public:
 
     std::unique_ptr<PCRDevice> discover()
     {
-        BLEDeviceInterface *link = m_plugin.discover(m_id);
-        if (!link)
+        m_link = m_plugin.discover(m_id);
+        if (!m_link)
             return nullptr;
-        return std::make_unique<PCRDevice>(link, PCRConst::CT_Bluetooth_Firmware_V3, false);
+        return std::make_unique<PCRDevice>(m_link, PCRConst::CT_Bluetooth_Firmware_V3, false);
     }
+
+    BLEDeviceInterface *link() const { return m_link; }
 
     void skipLidWarmUp() override {}
     void holdClock() override { m_plugin.control()->setSpeed(m_id, BlePausedSpeed); }
@@ -388,6 +390,7 @@ public:
 private:
     VirtualBlePlugin m_plugin;
     const QString m_id;
+    QPointer<BLEDeviceInterface> m_link;
 };
 
 // Ticks until the device has handled a report that makes the condition true.
@@ -436,6 +439,8 @@ private slots:
     void restartAndCancelARunningMachine();
     void deletingTheDeviceEndsItsConnection_data();
     void deletingTheDeviceEndsItsConnection();
+    void bleLinkStillClosingIsConnectedAgain_data();
+    void bleLinkStillClosingIsConnectedAgain();
 
 private:
     struct Expected
@@ -780,6 +785,35 @@ void TestPCRDeviceRuns::deletingTheDeviceEndsItsConnection()
     device.reset();
     // The connection closed its handle on its own thread before the device was gone.
     QVERIFY(m_log->count(disconnected) > before);
+}
+
+void TestPCRDeviceRuns::bleLinkStillClosingIsConnectedAgain_data()
+{
+    QTest::addColumn<bool>("sameLinkGivenAgain");
+    QTest::newRow("disconnect, then connect at once") << false;
+    // The replaced connection closes the link they share as it goes.
+    QTest::newRow("the same link given again") << true;
+}
+
+void TestPCRDeviceRuns::bleLinkStillClosingIsConnectedAgain()
+{
+    QFETCH(bool, sameLinkGivenAgain);
+    BleMachine machine;
+    std::unique_ptr<PCRDevice> device = machine.discover();
+    QVERIFY(device);
+    CoreStandIn core(device.get(), {});
+    waitUntilOnline(*device);
+
+    if (sameLinkGivenAgain) {
+        device->setBleDevice(machine.link());
+    } else {
+        device->disconnectDevice(false);
+        device->connectDevice();
+    }
+    QVERIFY(device->isConnecting());
+
+    QTRY_VERIFY_WITH_TIMEOUT(!device->isConnecting(), ConnectTimeoutMs);
+    QVERIFY(device->isOnline());
 }
 
 QTEST_GUILESS_MAIN(TestPCRDeviceRuns)
