@@ -19,8 +19,9 @@ namespace {
 QByteArray newIdString()
 {
     static const char alphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    std::random_device seed;
-    std::mt19937 engine(seed());
+    // Seeded once per thread: opening the random device for every program
+    // cost more than building the program (a large library loads slowly).
+    thread_local std::mt19937 engine(std::random_device{}());
     std::uniform_int_distribution<int> pick(0, int(sizeof(alphabet)) - 2);
     QByteArray id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '-';
     for (int i = 0; i < 3; ++i)
