@@ -192,6 +192,8 @@ bool ProtocolsModel::getFinalCoolingById(int programId) const
 
 int ProtocolsModel::addNewProtocol(const ProgramPtr &program)
 {
+    if (!program)
+        return -1;
     qInfo() << "addNewProtocol: " << program->name();
     QString name = program->name();
     if (name.isEmpty())

@@ -216,6 +216,7 @@ void TestProtocolsModel::addProtocolKeepsOneCopyOfAnEqualProgram()
 
     QCOMPARE(m_model->addProtocol(heatBlock("Mix (2)"), false), id);
     QCOMPARE(m_model->addProtocol(heatBlock("Mix"), true), id);
+    QCOMPARE(m_model->addProtocol(ProgramPtr(), true), -1);
     QCOMPARE(inserted.size(), 0);
 
     const ProgramPtr different = heatBlock("Mix", 60.0);
