@@ -307,6 +307,12 @@ void TestProgramExporter::skipsBadRecordsKeepsGoodOnes_data()
     QTest::newRow("comma after a document's node")
         << "- a\n,\n" + good << QStringList{"^Import error: .*the reader stands still$"}
         << QStringList{};
+    QTest::newRow("steps that contain themselves")
+        << document("  - program: Bad\n    lid temperature: 104\n    steps: &s [*s, *s]\n" +
+                    heatBlockMap("Good"))
+        << QStringList{"^Error, node type is NULL.$", invalidType, "^Error, node type is NULL.$",
+                       invalidType, notFirmware1}
+        << QStringList{"Good"};
     QTest::newRow("binary") << QByteArray("\x00\xff\xfe---\x01\x02[{", 10)
                             << QStringList{"^Import error: "} << QStringList{};
     QTest::newRow("missing lid temperature")
