@@ -151,6 +151,7 @@ private slots:
     void devicesFileKeepsTheFormat_data();
     void devicesFileKeepsTheFormat();
     void savesWaitForTheStartupLoad();
+    void librarySaveIsTakenBetweenEvents();
     void failedSaveLeavesTheOldFile_data();
     void failedSaveLeavesTheOldFile();
     void killedWhileSavingLeavesOldOrNewLibrary();
@@ -421,6 +422,24 @@ void TestAppLocalStorage::savesWaitForTheStartupLoad()
     // Nothing runs the storage any more: a flush says so instead of hanging.
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("not running")));
     QVERIFY(!storage->flush());
+}
+
+// The records are made between the caller's events, not in the call; a
+// newer library for the same file replaces one not yet taken.
+void TestAppLocalStorage::librarySaveIsTakenBetweenEvents()
+{
+    AppLocalStorage storage;
+    QSignalSpy saved(&storage, &AppLocalStorage::saved);
+    const ProgramList newer = library(QStringLiteral("New"), 300);
+
+    storage.saveProtocols(library(QStringLiteral("Old"), 300));
+    storage.saveProtocols(newer);
+    QVERIFY(!QFile::exists(dataFile(QStringLiteral("protocols0"))));
+
+    QVERIFY(saved.wait());
+    QCOMPARE(saved.count(), 1);
+    QCOMPARE(readFile(dataFile(QStringLiteral("protocols0"))),
+             envelope(libraryVersion, records(newer)));
 }
 
 void TestAppLocalStorage::failedSaveLeavesTheOldFile_data()
