@@ -148,7 +148,7 @@ void Connection::setPollingTimerId(int id)
 
 void Connection::timerEvent(QTimerEvent *event)
 {
-    if (event->timerId() == m_pollingTimerId)
+    if (m_pollingTimerId != NoTimer && event->timerId() == m_pollingTimerId)
         poll();
     else
         QObject::timerEvent(event);
@@ -156,7 +156,7 @@ void Connection::timerEvent(QTimerEvent *event)
 
 void Connection::stopPollingTimer()
 {
-    if (m_pollingTimerId > 0)
+    if (m_pollingTimerId != NoTimer)
         killTimer(m_pollingTimerId);
-    m_pollingTimerId = 0;
+    m_pollingTimerId = NoTimer;
 }

@@ -122,7 +122,7 @@ protected:
     void clearStartTime();
     bool isFirstStateReceived() const;
     void setFirstStateReceived(bool received);
-    // Id of the transport's polling timer.
+    // Id of the transport's polling timer; 0 while none runs.
     int pollingTimerId() const;
     void setPollingTimerId(int id);
     void stopPollingTimer();
@@ -131,7 +131,9 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    int m_pollingTimerId = -1;
+    // What QObject::startTimer answers when it starts none.
+    static constexpr int NoTimer = 0;
+    int m_pollingTimerId = NoTimer;
     bool m_firstStateReceived = false;
     std::atomic<int> m_currentState{PCRConst::DS_UNKNOWN};
 

@@ -3,7 +3,6 @@
 #include "protocol/pcrprotocolv1.h"
 
 #include <QDebug>
-#include <QTimerEvent>
 
 namespace {
 // A first report shorter than a type byte, a length byte and one message

@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QTimer>
-#include <QTimerEvent>
 
 namespace {
 

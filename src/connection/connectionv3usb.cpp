@@ -3,7 +3,6 @@
 #include "protocol/ctpmanager.h"
 
 #include <QDebug>
-#include <QTimerEvent>
 
 #include <cstring>
 

@@ -1,7 +1,6 @@
 #include "pcrdevice.h"
 
 #include "bellcontroller.h"
-#include "devicerecord.h"
 #include "program/programv1.h"
 #include "program/programv3.h"
 
