@@ -1,3 +1,4 @@
+#include "../testtime.h"
 #include "recordingblelink.h"
 #include "virtualbleplugin.h"
 
@@ -14,15 +15,19 @@
 namespace {
 
 const char *const notInitializedWarning = "PCR state received but device not initialized.";
-constexpr int HandshakeTimeoutMs = 5000;
+const int HandshakeTimeoutMs = TestTime::scaled(5000);
 
 // Opens the link and waits until the machine's settings have been read.
 bool bringUp(ConnectionV3BLE &connection)
 {
     QTest::ignoreMessage(QtWarningMsg, notInitializedWarning);
+    QSignalSpy initFinished(&connection, &Connection::deviceInitFinished);
     connection.connectionInit();
-    return QTest::qWaitFor([&connection] { return connection.isDeviceInitialized(); },
-                           HandshakeTimeoutMs);
+    while (!connection.isDeviceInitialized()) {
+        if (!initFinished.wait(HandshakeTimeoutMs))
+            return false;
+    }
+    return true;
 }
 
 ProgramPtr pcrProgram()

@@ -1,3 +1,4 @@
+#include "../testtime.h"
 #include "usbfixtures.h"
 #include "virtualhidbus.h"
 #include "virtualmachine.h"
@@ -16,7 +17,7 @@ namespace {
 
 constexpr int CheckIntervalMs = 50;
 constexpr double SpeedFactor = 20.0;
-constexpr int TimeoutMs = 20000;
+const int TimeoutMs = TestTime::scaled(20000);
 
 // What a connection told its owner, received queued on the test's thread.
 class Recorder : public QObject
@@ -304,7 +305,7 @@ void TestUsbEndToEnd::uploadCompletesOverALinkLosingOneFrameInTwenty()
             c.setProgram(program);
             c.sendCurrentProgram();
         });
-        QTRY_COMPARE_WITH_TIMEOUT(m_recorder->programsSent, upload, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_recorder->programsSent, upload, TestTime::scaled(60000));
         QTRY_COMPARE_WITH_TIMEOUT(storedProgram(m_serialNumber), UsbFixtures::wireMessage(program),
                                   TimeoutMs);
         withMachine(m_serialNumber, [&dropped](VirtualMachine &machine) {
