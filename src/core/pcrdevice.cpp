@@ -332,6 +332,18 @@ void PCRDevice::setAutoStartOn(bool on)
     post([on](Connection &connection) { connection.setAutoStartOn(on); });
 }
 
+void PCRDevice::showStoredIdentity(const QString &machineName, const QString &modelName,
+                                   const QString &firmware, const QString &serialNumber,
+                                   bool autoStartOn)
+{
+    m_machineName = machineName;
+    m_modelName = modelName;
+    m_firmware = firmware;
+    m_serialNumber = serialNumber;
+    m_autoStartOn = autoStartOn;
+    emit dataUpdated();
+}
+
 void PCRDevice::onDeviceInitFinished()
 {
     m_initTimer->stop();
@@ -722,6 +734,11 @@ QString PCRDevice::bleId() const
 QString PCRDevice::bleName() const
 {
     return m_bleName;
+}
+
+BLEDeviceInterface *PCRDevice::bleDevice() const
+{
+    return m_bleDevice;
 }
 
 bool PCRDevice::isConnected() const

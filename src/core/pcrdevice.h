@@ -85,6 +85,10 @@ public:
     // machine confirms it (as it was cut to fit). False while offline.
     bool setMachineName(const QString &name);
     void setAutoStartOn(bool on);
+    // What an earlier run knew of the machine, shown until the machine tells
+    // its own; nothing is sent to the machine.
+    void showStoredIdentity(const QString &machineName, const QString &modelName,
+                            const QString &firmware, const QString &serialNumber, bool autoStartOn);
     void getProgramFromDevice();
     // Firmware 1 is initialised once its program has been read.
     void setDeviceInitialized();
@@ -101,6 +105,8 @@ public:
     bool isFirmwareV1() const;
     QString bleId() const;
     QString bleName() const;
+    // The BLE link, while the plug-in keeps it.
+    BLEDeviceInterface *bleDevice() const;
 
     bool isConnected() const;
     bool isConnectionInitialized() const;

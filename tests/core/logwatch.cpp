@@ -27,6 +27,15 @@ int LogWatch::count(const QRegularExpression &pattern) const
     }));
 }
 
+QList<QRegularExpression> LogWatch::ordinaryMachineWarnings()
+{
+    return {
+        QRegularExpression(QStringLiteral("^PCR state received but device not initialized\\.$")),
+        QRegularExpression(QStringLiteral("^Timeout: ")),
+        QRegularExpression(QStringLiteral("^Wrong ID in \\[ACK\\] frame ")),
+    };
+}
+
 QStringList LogWatch::unexpectedWarnings(const QList<QRegularExpression> &allowed) const
 {
     QMutexLocker locker(&s_mutex);

@@ -21,6 +21,10 @@ public:
 
     // Info messages and worse that match.
     int count(const QRegularExpression &pattern) const;
+    // Complaints of a machine's ordinary operation: states arrive before the
+    // settings, and transfers wait behind one another or are sent again.
+    static QList<QRegularExpression> ordinaryMachineWarnings();
+
     // Warnings and worse that match none of the patterns.
     QStringList unexpectedWarnings(const QList<QRegularExpression> &allowed) const;
 

@@ -37,14 +37,6 @@ constexpr double BleSpeed = 100.0;
 constexpr double BlePausedSpeed = 10.0;
 constexpr qint64 FastForwardStepMs = 5000;
 
-// Complaints of ordinary operation: states arrive before the settings, and
-// transfers wait behind one another or are sent again.
-const QList<QRegularExpression> OrdinaryWarnings = {
-    QRegularExpression(QStringLiteral("^PCR state received but device not initialized\\.$")),
-    QRegularExpression(QStringLiteral("^Timeout: ")),
-    QRegularExpression(QStringLiteral("^Wrong ID in \\[ACK\\] frame ")),
-};
-
 qint64 recordNumber(const PCRDevice &device, const char *key)
 {
     return qint64(device.toJson().value(QLatin1String(key)).toDouble());
@@ -480,7 +472,7 @@ void TestPCRDeviceRuns::initTestCase()
 void TestPCRDeviceRuns::init()
 {
     m_log = std::make_unique<LogWatch>();
-    m_allowedWarnings = OrdinaryWarnings;
+    m_allowedWarnings = LogWatch::ordinaryMachineWarnings();
 }
 
 void TestPCRDeviceRuns::cleanup()
