@@ -1,5 +1,8 @@
 #include "devicefixtures.h"
 
+#include "models/protocolsmodel.h"
+#include "models/runningprotocolsmodel.h"
+
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -49,6 +52,7 @@ private slots:
     void runningAnswers_data();
     void runningAnswers();
     void countRunningFollowsTheDevices();
+    void theLibraryHearsWhenAProtocolStartsAndStopsRunning();
 };
 
 void TestNowRunningModel::initTestCase()
@@ -189,6 +193,50 @@ void TestNowRunningModel::countRunningFollowsTheDevices()
     setTransportOpen(*device, false);
     QVERIFY(!runningCounts.isEmpty());
     QCOMPARE(models.nowRunning.countRunning(), 0);
+}
+
+void TestNowRunningModel::theLibraryHearsWhenAProtocolStartsAndStopsRunning()
+{
+    Models models;
+    ProtocolsModel protocols;
+    RunningProtocolsModel library(&protocols, &models.nowRunning);
+    QAbstractItemModelTester tester(&library,
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const ProgramPtr program = pcrProgram();
+    const int programId = protocols.addNewProtocol(program);
+    protocols.addNewProtocol(pcrProgram(QStringLiteral("Other")));
+    const TestDevicePtr first = onlineDevice({QStringLiteral("First"), QStringLiteral("1")});
+    const TestDevicePtr second = onlineDevice({QStringLiteral("Second"), QStringLiteral("2")});
+    models.devices.addDevice(first);
+    models.devices.addDevice(second);
+    const auto nowRunning = [&] {
+        return library.index(library.protocolIndex(programId), 0)
+            .data(RunningProtocolsModel::NowRunningRole)
+            .toBool();
+    };
+    QSignalSpy changes(&library, &RunningProtocolsModel::dataChanged);
+    const auto toldAboutIt = [&] {
+        return std::any_of(changes.cbegin(), changes.cend(), [&](const QList<QVariant> &signal) {
+            return signal.at(0).toModelIndex().row() == library.protocolIndex(programId) &&
+                   signal.at(2).value<QVector<int>>().contains(
+                       RunningProtocolsModel::NowRunningRole);
+        });
+    };
+
+    bring(*first, Holder::Running, program);
+    QVERIFY(nowRunning());
+    QVERIFY(toldAboutIt());
+    changes.clear();
+
+    bring(*second, Holder::Running, program);
+    first->setActiveProgram(emptyProgram());
+    deliver();
+    QVERIFY(nowRunning());
+
+    second->setActiveProgram(emptyProgram());
+    deliver();
+    QVERIFY(!nowRunning());
+    QTRY_VERIFY(toldAboutIt()); // once the row has gone
 }
 
 QTEST_GUILESS_MAIN(TestNowRunningModel)
