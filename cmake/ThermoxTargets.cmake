@@ -58,9 +58,15 @@ endfunction()
 # Gives a registered test its private HOME and the sanitizer/display settings.
 function(thermox_test_environment test)
     set(home ${CMAKE_BINARY_DIR}/test-home/${test})
-    file(MAKE_DIRECTORY ${home}/runtime)
-    file(CHMOD ${home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+    # Local sockets live in the runtime folder, and a socket path has room
+    # for about 100 bytes: keep it short whatever folder the build is in.
+    string(MD5 buildHash "${CMAKE_BINARY_DIR}")
+    string(SUBSTRING "${buildHash}" 0 8 buildHash)
+    set(runtimeRoot /tmp/thermox-tests-${buildHash})
+    set(runtime ${runtimeRoot}/${test})
+    file(MAKE_DIRECTORY ${home} ${runtime})
+    file(CHMOD ${runtimeRoot} ${runtime} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
     set_tests_properties(${test} PROPERTIES
         TIMEOUT 120
-        ENVIRONMENT "HOME=${home};XDG_RUNTIME_DIR=${home}/runtime;XDG_DATA_HOME=${home}/.local/share;XDG_CONFIG_HOME=${home}/.config;TMPDIR=${home};QT_QPA_PLATFORM=offscreen;QT_QUICK_BACKEND=software;DBUS_SESSION_BUS_ADDRESS=unix:path=${home}/no-session-bus;ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;${ARGN}")
+        ENVIRONMENT "HOME=${home};XDG_RUNTIME_DIR=${runtime};XDG_DATA_HOME=${home}/.local/share;XDG_CONFIG_HOME=${home}/.config;TMPDIR=${home};QT_QPA_PLATFORM=offscreen;QT_QUICK_BACKEND=software;DBUS_SESSION_BUS_ADDRESS=unix:path=${home}/no-session-bus;ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;${ARGN}")
 endfunction()
