@@ -28,17 +28,24 @@ function(thermox_add_subsystem name)
 endfunction()
 
 # thermox_add_fuzzer(<name> SOURCES ... [DEPENDS ...])
-# A libFuzzer executable, built only with THERMOX_FUZZ; run by hand, e.g.
-# <name> -max_total_time=600 [corpus folder].
+# With THERMOX_FUZZ, a libFuzzer executable run by hand, e.g.
+# <name> -max_total_time=600 [corpus folder] <name>_seeds.
+# Otherwise a test, tst_<name>_seeds, that runs the target once on each
+# input of the folder <name>_seeds beside its sources.
 function(thermox_add_fuzzer name)
-    if(NOT THERMOX_FUZZ)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    if(THERMOX_FUZZ)
+        add_executable(${name} ${ARG_SOURCES})
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+        target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
         return()
     endif()
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
-    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
+    set(test tst_${name}_seeds)
+    thermox_add_test(${test} SOURCES ${CMAKE_SOURCE_DIR}/tests/fuzzseeds.cpp ${ARG_SOURCES}
+        DEPENDS ${ARG_DEPENDS})
+    target_compile_definitions(${test} PRIVATE
+        FUZZ_SEEDS_DIR="${CMAKE_CURRENT_SOURCE_DIR}/${name}_seeds")
 endfunction()
 
 # thermox_add_test(<name> SOURCES ... [DEPENDS ...] [ENVIRONMENT ...] [LABELS ...])

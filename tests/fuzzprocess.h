@@ -15,7 +15,10 @@ inline void prepareFuzzProcess()
     static int argc = 1;
     static char name[] = "fuzz";
     static char *argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
+    // The seed replay test has an application object of its own.
+    if (!QCoreApplication::instance()) {
+        static QCoreApplication application(argc, argv);
+    }
     static const bool silenced = [] {
         QLoggingCategory::setFilterRules(QStringLiteral("*=false"));
         google::protobuf::SetLogHandler(nullptr);

@@ -1,5 +1,6 @@
-// Replays the ".plf" fuzzer's seeds, so that every run of the suite reads
-// the shapes of file the fuzzer starts from, without clang or libFuzzer.
+// Replays a fuzz target's seed inputs in every run of the suite, without
+// clang or libFuzzer: the shapes of input the fuzzer starts from keep being
+// checked, and the target keeps compiling as the code under it changes.
 #include <QDir>
 #include <QFile>
 #include <QtTest>
@@ -8,26 +9,26 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
-class TestPlfSeeds : public QObject
+class TestFuzzSeeds : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void seedReadsBack_data();
-    void seedReadsBack();
+    void seedPasses_data();
+    void seedPasses();
 };
 
-void TestPlfSeeds::seedReadsBack_data()
+void TestFuzzSeeds::seedPasses_data()
 {
     QTest::addColumn<QString>("path");
-    const QDir seeds(QStringLiteral(PLF_SEEDS_DIR));
+    const QDir seeds(QStringLiteral(FUZZ_SEEDS_DIR));
     const QStringList names = seeds.entryList(QDir::Files, QDir::Name);
     QVERIFY(!names.isEmpty());
     for (const QString &name : names)
         QTest::newRow(qPrintable(name)) << seeds.filePath(name);
 }
 
-void TestPlfSeeds::seedReadsBack()
+void TestFuzzSeeds::seedPasses()
 {
     QFETCH(QString, path);
     QFile file(path);
@@ -38,5 +39,5 @@ void TestPlfSeeds::seedReadsBack()
              0);
 }
 
-QTEST_GUILESS_MAIN(TestPlfSeeds)
-#include "tst_plfseeds.moc"
+QTEST_GUILESS_MAIN(TestFuzzSeeds)
+#include "fuzzseeds.moc"
