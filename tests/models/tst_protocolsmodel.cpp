@@ -470,8 +470,10 @@ void TestProtocolsModel::upgradeProtocolReplacesTheProgramInPlace()
 
     m_model->upgradeProtocol(ids.at(1), upgrade);
     m_model->upgradeProtocol(-1, heatBlock("Stray"));
+    m_model->upgradeProtocol(ids.at(0), ProgramPtr());
 
     QCOMPARE(m_model->getProgramObjectByRow(1), upgrade);
+    QCOMPARE(m_model->getProgramNameById(ids.at(0)), QStringLiteral("A"));
     QCOMPARE(m_model->count(), 3);
     QCOMPARE(anything.size(), 0);
     QCOMPARE(inserted.size(), 0);
