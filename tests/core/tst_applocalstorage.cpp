@@ -219,6 +219,11 @@ void TestAppLocalStorage::startupLoad_data()
     QTest::newRow("devices with the library version")
         << goodLibrary << envelope(libraryVersion, records(PCRDeviceList{deviceWithTrace(1, 3)}))
         << 2 << 0;
+    QJsonObject unknownType = deviceWithTrace(1, 3)->toJson();
+    unknownType.insert(QStringLiteral("m_connectionData"),
+                       QJsonObject{{QStringLiteral("connectionType"), 21}});
+    QTest::newRow("unknown connection type")
+        << goodLibrary << envelope(devicesVersion, {unknownType}) << 2 << 1;
     QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + goodLibrary << goodDevices << 2 << 1;
     QTest::newRow("version as a number") << envelope(5, twoPrograms) << QByteArray() << 0 << 0;
     QTest::newRow("truncated") << goodLibrary.left(goodLibrary.size() / 2)
