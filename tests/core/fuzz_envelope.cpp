@@ -85,9 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const QJsonObject &record : reader.records())
         (void)PCRDevice::validateDeviceJson(record);
 
+    // QJsonObject cannot look up a key written with a byte order mark in it
+    // (it shows the key without), so such files are left out of the comparison.
     const QJsonDocument whole = QJsonDocument::fromJson(file);
     QList<QJsonObject> records;
-    if (!whole.isObject() || !expectedRecords(whole.object(), readerLimits, records))
+    if (!whole.isObject() || file.indexOf("\xEF\xBB\xBF", 1) >= 0 ||
+        !expectedRecords(whole.object(), readerLimits, records))
         return 0;
     fuzzCheck(read);
     const QJsonValue version = whole.object().value(QStringLiteral("version"));
