@@ -8,6 +8,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -421,38 +422,48 @@ int DevicesModel::rowOfSender() const
 
 void DevicesModel::announceChanges(int row, const QVector<int> &roles)
 {
-    Row &shown = m_rows[row];
-    const PCRDevice &device = *shown.device;
-    QVector<int> changed;
-    const auto note = [&](int role) {
-        QVariant value = roleValue(device, role);
-        QVariant &last = shown.shown[slotOf(role)];
-        if (sameValue(last, value))
-            return;
-        last = std::move(value);
-        changed.append(role);
-    };
-    if (roles.isEmpty()) {
-        for (const RoleSpec &spec : roleTable)
-            note(spec.role);
-    } else {
-        for (const int role : roles) {
-            if (isDeviceRole(role))
-                note(role);
-        }
-    }
+    const QVector<int> changed =
+        noteChangedRoles(m_rows[row], roles.isEmpty() ? allRoles() : roles);
     // A run that starts or ends shows in no role of its own; whoever
     // follows it hears of a change of the row.
-    bool activityChanged = false;
-    if (roles.isEmpty()) {
-        const int activity = runActivity(device);
-        activityChanged = activity != shown.runActivity;
-        shown.runActivity = activity;
-    }
+    const bool activityChanged = roles.isEmpty() && noteRunActivity(m_rows[row]);
     if (changed.isEmpty() && !activityChanged)
         return;
     const QModelIndex at = index(row, 0);
     emit dataChanged(at, at, changed);
+}
+
+QVector<int> DevicesModel::noteChangedRoles(Row &row, const QVector<int> &roles)
+{
+    QVector<int> changed;
+    for (const int role : roles) {
+        if (!isDeviceRole(role))
+            continue;
+        QVariant value = roleValue(*row.device, role);
+        QVariant &last = row.shown[slotOf(role)];
+        if (sameValue(last, value))
+            continue;
+        last = std::move(value);
+        changed.append(role);
+    }
+    return changed;
+}
+
+bool DevicesModel::noteRunActivity(Row &row)
+{
+    const int activity = runActivity(*row.device);
+    return std::exchange(row.runActivity, activity) != activity;
+}
+
+QVector<int> DevicesModel::allRoles()
+{
+    static const QVector<int> roles = [] {
+        QVector<int> all;
+        for (const RoleSpec &spec : roleTable)
+            all.append(spec.role);
+        return all;
+    }();
+    return roles;
 }
 
 QVector<QVariant> DevicesModel::currentValues(const PCRDevice &device) const

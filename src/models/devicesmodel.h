@@ -147,8 +147,12 @@ private:
     void applyCache(PCRDevice &device) const;
     void watch(PCRDevice *device);
     int rowOfSender() const;
-    // Notes the current values of the roles and announces those that changed.
+    // Notes the current values of the roles (all when none are given) and
+    // announces those that changed.
     void announceChanges(int row, const QVector<int> &roles);
+    static QVector<int> noteChangedRoles(Row &row, const QVector<int> &roles);
+    static bool noteRunActivity(Row &row);
+    static QVector<int> allRoles();
     QVector<QVariant> currentValues(const PCRDevice &device) const;
 
     QVector<Row> m_rows;

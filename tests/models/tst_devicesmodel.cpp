@@ -60,6 +60,7 @@ private slots:
 
     void aReadingChangesOnlyItsRowAndRoles();
     void stateReportNamesTheStatusRoles();
+    void aRequestedStartIsAnnouncedForItsRow();
 
     void cacheGivesAStoredIdentityToTheSameBleMachine_data();
     void cacheGivesAStoredIdentityToTheSameBleMachine();
@@ -248,6 +249,28 @@ void TestDevicesModel::stateReportNamesTheStatusRoles()
     QVERIFY(!announced.contains(DevicesModel::SerialNumberRole));
     QCOMPARE(models.devices.index(0, 0).data(DevicesModel::DeviceStatusRole),
              QVariant(int(PCRConst::DS_RUNNING)));
+}
+
+void TestDevicesModel::aRequestedStartIsAnnouncedForItsRow()
+{
+    Models models;
+    const ProgramPtr program = pcrProgram();
+    const TestDevicePtr device = onlineDevice(bench);
+    device->setActiveProgram(program);
+    report(*device, PCRConst::DS_STOPPED);
+    models.devices.addDevice(onlineDevice({QStringLiteral("Shelf"), QStringLiteral("0042")}));
+    models.devices.addDevice(device);
+    QVERIFY(!models.nowRunning.isRunningProtocol(program->programId()));
+    QSignalSpy changes(&models.devices, &DevicesModel::dataChanged);
+
+    // Busy with its run from now on, though no role shows the pending request.
+    device->playClicked();
+
+    QVERIFY(models.nowRunning.isRunningProtocol(program->programId()));
+    QCOMPARE(changes.size(), 1);
+    QCOMPARE(changes.at(0).at(0).toModelIndex(), models.devices.index(1, 0));
+    QCOMPARE(models.devices.index(1, 0).data(DevicesModel::DeviceStatusRole),
+             QVariant(int(PCRConst::DS_STOPPED)));
 }
 
 void TestDevicesModel::cacheGivesAStoredIdentityToTheSameBleMachine_data()
