@@ -158,8 +158,8 @@ int slotOf(int role)
 QHash<int, QByteArray> buildRoleNames()
 {
     QHash<int, QByteArray> names;
-    for (const RoleSpec &spec : roleTable)
-        names.insert(spec.role, spec.name);
+    for (const RoleSpec &entry : roleTable)
+        names.insert(entry.role, entry.name);
     return names;
 }
 
@@ -459,8 +459,8 @@ QVector<int> DevicesModel::allRoles()
 {
     static const QVector<int> roles = [] {
         QVector<int> all;
-        for (const RoleSpec &spec : roleTable)
-            all.append(spec.role);
+        for (const RoleSpec &entry : roleTable)
+            all.append(entry.role);
         return all;
     }();
     return roles;
@@ -470,8 +470,8 @@ QVector<QVariant> DevicesModel::currentValues(const PCRDevice &device) const
 {
     QVector<QVariant> values;
     values.reserve(roleCount);
-    for (const RoleSpec &spec : roleTable)
-        values.append(spec.value(device));
+    for (const RoleSpec &entry : roleTable)
+        values.append(entry.value(device));
     return values;
 }
 

@@ -8,25 +8,25 @@ using namespace DeviceFixtures;
 namespace {
 
 // One device of an ordering case: how far it got, its connection type and its serial number.
-struct Spec
+struct DeviceShape
 {
     enum State { Stored, Connecting, Online } state;
     PCRConst::ConnectionType type;
     const char *serialNumber;
 };
 
-using Specs = QList<Spec>;
+using DeviceShapes = QList<DeviceShape>;
 
-TestDevicePtr deviceOf(const Spec &spec, int number)
+TestDevicePtr deviceOf(const DeviceShape &shape, int number)
 {
     const Identity identity(QStringLiteral("Machine %1").arg(number),
-                            QLatin1String(spec.serialNumber));
-    switch (spec.state) {
-    case Spec::Stored:
-        return storedDevice(spec.type, identity);
-    case Spec::Connecting:
+                            QLatin1String(shape.serialNumber));
+    switch (shape.state) {
+    case DeviceShape::Stored:
+        return storedDevice(shape.type, identity);
+    case DeviceShape::Connecting:
         return connectingDevice(identity);
-    case Spec::Online:
+    case DeviceShape::Online:
         break;
     }
     return onlineDevice(identity);
@@ -37,7 +37,7 @@ const auto emulated = PCRConst::CT_Emul_V3;
 
 } // namespace
 
-Q_DECLARE_METATYPE(Specs)
+Q_DECLARE_METATYPE(DeviceShapes)
 
 class TestDevicesProxyModel : public QObject
 {
@@ -60,42 +60,50 @@ void TestDevicesProxyModel::initTestCase()
 
 void TestDevicesProxyModel::order_data()
 {
-    QTest::addColumn<Specs>("devices");
+    QTest::addColumn<DeviceShapes>("devices");
     // Positions in the list of devices, top to bottom.
     QTest::addColumn<QList<int>>("order");
 
     QTest::newRow("serial 1234 before 98")
-        << Specs{{Spec::Stored, usb, "98"}, {Spec::Stored, usb, "1234"}} << QList<int>{1, 0};
+        << DeviceShapes{{DeviceShape::Stored, usb, "98"}, {DeviceShape::Stored, usb, "1234"}}
+        << QList<int>{1, 0};
     QTest::newRow("serial 1234 before 98, online")
-        << Specs{{Spec::Online, emulated, "98"}, {Spec::Online, emulated, "1234"}}
+        << DeviceShapes{{DeviceShape::Online, emulated, "98"},
+                        {DeviceShape::Online, emulated, "1234"}}
         << QList<int>{1, 0};
     QTest::newRow("serial numbers as numbers")
-        << Specs{{Spec::Stored, usb, "0099"}, {Spec::Stored, usb, "100"}} << QList<int>{1, 0};
+        << DeviceShapes{{DeviceShape::Stored, usb, "0099"}, {DeviceShape::Stored, usb, "100"}}
+        << QList<int>{1, 0};
     // The later device has the higher id.
     QTest::newRow("without a numeric serial, the higher id first")
-        << Specs{{Spec::Stored, usb, "AB"}, {Spec::Stored, usb, ""}} << QList<int>{1, 0};
+        << DeviceShapes{{DeviceShape::Stored, usb, "AB"}, {DeviceShape::Stored, usb, ""}}
+        << QList<int>{1, 0};
     QTest::newRow("serial 0 counts as none")
-        << Specs{{Spec::Stored, usb, "0"}, {Spec::Stored, usb, "000"}} << QList<int>{1, 0};
-    QTest::newRow("initialised, connected, offline") << Specs{{Spec::Stored, emulated, "9"},
-                                                              {Spec::Connecting, emulated, "8"},
-                                                              {Spec::Online, emulated, "7"}}
-                                                     << QList<int>{2, 1, 0};
+        << DeviceShapes{{DeviceShape::Stored, usb, "0"}, {DeviceShape::Stored, usb, "000"}}
+        << QList<int>{1, 0};
+    QTest::newRow("initialised, connected, offline")
+        << DeviceShapes{{DeviceShape::Stored, emulated, "9"},
+                        {DeviceShape::Connecting, emulated, "8"},
+                        {DeviceShape::Online, emulated, "7"}}
+        << QList<int>{2, 1, 0};
     QTest::newRow("USB before emulated at the same state")
-        << Specs{{Spec::Stored, emulated, "9"}, {Spec::Stored, usb, "1"}} << QList<int>{1, 0};
+        << DeviceShapes{{DeviceShape::Stored, emulated, "9"}, {DeviceShape::Stored, usb, "1"}}
+        << QList<int>{1, 0};
     QTest::newRow("connected before USB")
-        << Specs{{Spec::Stored, usb, "9"}, {Spec::Connecting, emulated, "1"}} << QList<int>{1, 0};
+        << DeviceShapes{{DeviceShape::Stored, usb, "9"}, {DeviceShape::Connecting, emulated, "1"}}
+        << QList<int>{1, 0};
 }
 
 void TestDevicesProxyModel::order()
 {
-    QFETCH(Specs, devices);
+    QFETCH(DeviceShapes, devices);
     QFETCH(QList<int>, order);
     Models models;
     // Online devices first: bringing one online delivers what others have queued.
     QVector<TestDevicePtr> kept(devices.size());
     for (const bool online : {true, false}) {
         for (int position = 0; position < devices.size(); ++position) {
-            if ((devices.at(position).state == Spec::Online) == online)
+            if ((devices.at(position).state == DeviceShape::Online) == online)
                 kept[position] = deviceOf(devices.at(position), position);
         }
     }
