@@ -1,6 +1,7 @@
 #include "../models/devicefixtures.h"
 #include "../program/programfixtures.h"
 
+#include "connection/connectionv3emul.h"
 #include "core/applocalstorage.h"
 #include "core/pcrcore.h"
 #include "models/nowrunningmodel.h"
@@ -17,7 +18,37 @@ using namespace DeviceFixtures;
 namespace {
 
 // Machines the tests put in front of the core, by what they are doing.
-enum class Machine { Idle, Running, FirmwareV1, Offline };
+enum class Machine { Idle, Running, FirmwareV1, Offline, EepromBusy };
+
+// A firmware-3 machine that comes online but never says its EEPROM is ready.
+class EepromBusyMachine : public ConnectionV3Emul
+{
+    Q_OBJECT
+
+public:
+    EepromBusyMachine()
+        : ConnectionV3Emul(1)
+    {}
+
+    void connectDevice() override
+    {
+        setIsHandleConnected(true);
+        setIsDeviceInitialized(true);
+    }
+};
+
+class EepromBusyDevice : public PCRDevice
+{
+    Q_OBJECT
+
+public:
+    explicit EepromBusyDevice(const Identity &identity)
+        : PCRDevice(deviceRecord(PCRConst::CT_Emul_V3, identity), false)
+    {}
+
+protected:
+    Connection *createConnection() override { return new EepromBusyMachine; }
+};
 
 QByteArray heatBlock(int seconds)
 {
@@ -56,8 +87,9 @@ private slots:
     void libraryAndDevicesSurviveARestart();
 
 private:
-    TestDevicePtr addMachine(PcrCore &core, Machine machine, int index);
-    QList<TestDevicePtr> addMachines(PcrCore &core, const QList<Machine> &machines);
+    PCRDevicePtr addMachine(PcrCore &core, Machine machine, int index);
+    static PCRDevicePtr bringOnline(PcrCore &core, const PCRDevicePtr &device);
+    PCRDeviceList addMachines(PcrCore &core, const QList<Machine> &machines);
     static Library addLibrary(PcrCore &core);
 
     QTemporaryDir m_dataDir;
@@ -69,28 +101,38 @@ void TestPcrCore::initTestCase()
     AppLocalStorage::setDataPath(m_dataDir.path());
 }
 
-TestDevicePtr TestPcrCore::addMachine(PcrCore &core, Machine machine, int index)
+PCRDevicePtr TestPcrCore::addMachine(PcrCore &core, Machine machine, int index)
 {
     const Identity identity(QStringLiteral("Machine %1").arg(index),
                             QStringLiteral("S%1").arg(index));
+    if (machine == Machine::EepromBusy)
+        return bringOnline(core, PCRDevicePtr(new EepromBusyDevice(identity)));
     TestDevicePtr device = machine == Machine::FirmwareV1
                                ? storedDevice(PCRConst::CT_USB_Firmware_V1, identity)
                                : storedDevice(PCRConst::CT_Emul_V3, identity);
-    core.addDevice(device, false);
-    if (machine == Machine::Offline)
+    if (machine == Machine::Offline) {
+        core.addDevice(device, false);
         return device;
-    device->deviceInit();
-    deliver();
-    deliver();
-    [&] { QTRY_VERIFY(device->isOnline()); }();
+    }
+    bringOnline(core, device);
     if (machine == Machine::Running)
         report(*device, PCRConst::DS_RUNNING);
     return device;
 }
 
-QList<TestDevicePtr> TestPcrCore::addMachines(PcrCore &core, const QList<Machine> &machines)
+PCRDevicePtr TestPcrCore::bringOnline(PcrCore &core, const PCRDevicePtr &device)
 {
-    QList<TestDevicePtr> devices;
+    core.addDevice(device, false);
+    device->deviceInit();
+    deliver();
+    deliver();
+    [&] { QTRY_VERIFY(device->isOnline()); }();
+    return device;
+}
+
+PCRDeviceList TestPcrCore::addMachines(PcrCore &core, const QList<Machine> &machines)
+{
+    PCRDeviceList devices;
     for (int i = 0; i < machines.size(); ++i)
         devices.append(addMachine(core, machines.at(i), i));
     return devices;
@@ -143,7 +185,7 @@ void TestPcrCore::runProgramChoosesOnlyAMachineTheUserMeant_data()
     const Machine idle = Machine::Idle;
     QTest::newRow("chosen machine went offline: nothing runs anywhere")
         << QList<Machine>{idle, Machine::Offline} << "short" << 1
-        << int(PcrCore::RPR_NO_DEVICE_SELECTED) << "info" << -1;
+        << int(PcrCore::RPR_NO_DEVICE_SELECTED) << "info:Device not connected" << -1;
     QTest::newRow("two online, no choice: no dialog")
         << QList<Machine>{idle, idle} << "short" << -1 << int(PcrCore::RPR_NO_DEVICE_SELECTED) << ""
         << -1;
@@ -155,7 +197,8 @@ void TestPcrCore::runProgramChoosesOnlyAMachineTheUserMeant_data()
     QTest::newRow("unknown program")
         << QList<Machine>{idle} << "none" << 0 << int(PcrCore::RPR_PROTOCOL_IS_NULL) << "" << -1;
     QTest::newRow("flex on firmware 1") << QList<Machine>{Machine::FirmwareV1} << "flex" << 0
-                                        << int(PcrCore::RPR_INCOMPATIBLE_VERSION) << "info" << -1;
+                                        << int(PcrCore::RPR_INCOMPATIBLE_VERSION)
+                                        << "info:Protocol not compatible with vela8" << -1;
     QTest::newRow("touchdown on firmware 1")
         << QList<Machine>{Machine::FirmwareV1} << "touchdown" << 0
         << int(PcrCore::RPR_UNSUPPORTED_BY_V1_PROTOCOL) << "unsupported" << -1;
@@ -164,6 +207,8 @@ void TestPcrCore::runProgramChoosesOnlyAMachineTheUserMeant_data()
         << int(PcrCore::RPR_UNSUPPORTED_BY_V1_PROTOCOL) << "unsupported" << -1;
     QTest::newRow("short hold on firmware 1") << QList<Machine>{Machine::FirmwareV1} << "short" << 0
                                               << int(PcrCore::RPR_SUCCESS) << "running screen" << 0;
+    QTest::newRow("EEPROM busy") << QList<Machine>{Machine::EepromBusy} << "short" << 0
+                                 << int(PcrCore::RPR_EEPROM_BUSY) << "info:Device is busy" << -1;
     QTest::newRow("running machine asks")
         << QList<Machine>{Machine::Running} << "short" << 0
         << int(PcrCore::RPR_OTHER_PROTOCOL_IS_RUNNING) << "running" << -1;
@@ -179,7 +224,7 @@ void TestPcrCore::runProgramChoosesOnlyAMachineTheUserMeant()
     QFETCH(int, runsOn);
 
     PcrCore core;
-    const QList<TestDevicePtr> devices = addMachines(core, machines);
+    const PCRDeviceList devices = addMachines(core, machines);
     const Library library = addLibrary(core);
     const QHash<QString, int> programs{{QStringLiteral("short"), library.shortHold},
                                        {QStringLiteral("long"), library.longHold},
@@ -194,7 +239,10 @@ void TestPcrCore::runProgramChoosesOnlyAMachineTheUserMeant()
 
     QCOMPARE(core.runProgram(programs.value(program), false, deviceId), result);
 
-    QCOMPARE(info.size(), dialog == QLatin1String("info") ? 1 : 0);
+    const QString infoPrefix = QStringLiteral("info:");
+    QCOMPARE(info.size(), dialog.startsWith(infoPrefix) ? 1 : 0);
+    if (!info.isEmpty())
+        QCOMPARE(info.first().first().toString(), dialog.mid(infoPrefix.size()));
     QCOMPARE(running.size(), dialog == QLatin1String("running") ? 1 : 0);
     QCOMPARE(unsupported.size(), dialog == QLatin1String("unsupported") ? 1 : 0);
     QCOMPARE(screen.size(), dialog == QLatin1String("running screen") ? 1 : 0);
@@ -210,7 +258,7 @@ void TestPcrCore::runProgramChoosesOnlyAMachineTheUserMeant()
 void TestPcrCore::runOnDeviceRunsALimitedCopyOnFirmwareV1()
 {
     PcrCore core;
-    const TestDevicePtr device = addMachine(core, Machine::FirmwareV1, 0);
+    const PCRDevicePtr device = addMachine(core, Machine::FirmwareV1, 0);
     const int source = addLibrary(core).longHold;
     const QJsonObject sourceBefore = core.protocolsModel()->getProgramObjectById(source)->toJson();
     QSignalSpy added(&core, &PcrCore::newProgramAdded);
@@ -235,7 +283,7 @@ void TestPcrCore::runOnDeviceRunsALimitedCopyOnFirmwareV1()
 void TestPcrCore::touchdownOnFirmwareV1RunsNothing()
 {
     PcrCore core;
-    const TestDevicePtr device = addMachine(core, Machine::FirmwareV1, 0);
+    const PCRDevicePtr device = addMachine(core, Machine::FirmwareV1, 0);
     const int touchdown = addLibrary(core).touchdown;
     const int libraryBefore = core.protocolsModel()->count();
     QSignalSpy info(&core, &PcrCore::showInfoDialog);
@@ -251,10 +299,10 @@ void TestPcrCore::touchdownOnFirmwareV1RunsNothing()
 void TestPcrCore::multiUploadStopsAtARunningMachine()
 {
     PcrCore core;
-    const QList<TestDevicePtr> devices =
+    const PCRDeviceList devices =
         addMachines(core, {Machine::Idle, Machine::Running, Machine::Idle});
     const int program = addLibrary(core).shortHold;
-    for (const TestDevicePtr &device : devices)
+    for (const PCRDevicePtr &device : devices)
         device->setProperty("isSelected", true);
     QSignalSpy asked(&core, &PcrCore::showRunningProtocolDialog);
 
@@ -279,7 +327,7 @@ void TestPcrCore::multiUploadStopsAtARunningMachine()
 void TestPcrCore::deletingAHeldProgramIsRefused()
 {
     PcrCore core;
-    const TestDevicePtr device = addMachine(core, Machine::Idle, 0);
+    const TestDevicePtr device = addMachine(core, Machine::Idle, 0).staticCast<TestDevice>();
     const int program = addLibrary(core).shortHold;
     QCOMPARE(core.runProgram(program, false, device->deviceId()), int(PcrCore::RPR_SUCCESS));
     report(*device, PCRConst::DS_RUNNING);
@@ -296,7 +344,7 @@ void TestPcrCore::deletingAHeldProgramIsRefused()
 void TestPcrCore::machineProgramJoinsTheLibraryOnce()
 {
     PcrCore core;
-    const TestDevicePtr device = addMachine(core, Machine::Idle, 0);
+    const PCRDevicePtr device = addMachine(core, Machine::Idle, 0);
     const ProgramV3 onMachine(QStringLiteral("On the machine"), heatBlock(600), true,
                               Program::PT_HEAT_BLOCK);
     const QByteArray reported = Fixtures::paddedMessage(onMachine.pcrProtocol());
@@ -315,7 +363,7 @@ void TestPcrCore::machineProgramJoinsTheLibraryOnce()
 void TestPcrCore::unreadableProgramIsRetriedFiveTimes()
 {
     PcrCore core;
-    const TestDevicePtr device = addMachine(core, Machine::Idle, 0);
+    const PCRDevicePtr device = addMachine(core, Machine::Idle, 0);
     QSignalSpy warning(&core, &PcrCore::showWarningDialog);
     for (int report = 1; report <= PcrCore::ParseRetries; ++report) {
         QTest::ignoreMessage(QtCriticalMsg, "INVALID PROGRAM!");
