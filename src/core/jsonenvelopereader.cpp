@@ -362,43 +362,37 @@ bool JsonEnvelopeReader::readLiteral(const char *literal)
     return true;
 }
 
-// As lenient as QJsonDocument, which read these files before: digits after
-// the point and in the exponent may be missing.
+// As lenient as QJsonDocument, which read these files before: any of the
+// integer part, the digits after the point and those of the exponent may be
+// missing, as long as the number has a digit.
 bool JsonEnvelopeReader::readNumber()
 {
     if (peek() == '-')
         ++m_pos;
-    if (peek() == '0')
-        ++m_pos;
-    else if (!readDigits())
-        return false;
+    int digits = skipDigits();
     if (peek() == '.') {
         ++m_pos;
-        skipDigits();
+        digits += skipDigits();
     }
-    if (peek() == 'e' || peek() == 'E') {
+    if (digits > 0 && (peek() == 'e' || peek() == 'E')) {
         ++m_pos;
         if (peek() == '+' || peek() == '-')
             ++m_pos;
         skipDigits();
     }
-    return true;
+    return digits > 0 || fail("invalid number");
 }
 
-bool JsonEnvelopeReader::readDigits()
+int JsonEnvelopeReader::skipDigits()
 {
-    if (!isDigit(peek()))
-        return fail("invalid number");
-    skipDigits();
-    return true;
-}
-
-void JsonEnvelopeReader::skipDigits()
-{
+    int digits = 0;
     do {
-        while (m_pos < m_size && isDigit(m_data[m_pos]))
+        while (m_pos < m_size && isDigit(m_data[m_pos])) {
             ++m_pos;
+            ++digits;
+        }
     } while (m_pos == m_size && fill());
+    return digits;
 }
 
 // With text, the string's bytes, quotes included, are kept (up to a limit).

@@ -71,8 +71,8 @@ private:
     bool readString(QByteArray *text);
     bool readNumber();
     bool readLiteral(const char *literal);
-    bool readDigits();
-    void skipDigits();
+    // The number of digits passed.
+    int skipDigits();
     void keepRecord();
 
     QIODevice *m_device;

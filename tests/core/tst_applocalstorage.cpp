@@ -616,6 +616,10 @@ void TestAppLocalStorage::importOfJsonText_data()
     QTest::newRow("other version")
         << envelope(QStringLiteral("0.0.1"), records(programs)) << namesOf(programs);
     QTest::newRow("cut short") << whole.left(whole.size() - 10) << QStringList();
+    // QJsonDocument, which read these files before, takes these numbers.
+    QTest::newRow("lenient numbers")
+        << QByteArray("{\"data\": [{\"name\": \"Dot\", \"usedCount\": .5, \"type\": 1.}]}")
+        << QStringList{QStringLiteral("Dot")};
 }
 
 void TestAppLocalStorage::importOfJsonText()
