@@ -1,11 +1,13 @@
 #include "qmlregistration.h"
+#include "signalquitter.h"
 
 #include "containers/chartdata.h"
 #include "core/applocalstorage.h"
 #include "core/bluetooth/platform/win/blemessagebox.h"
+#include "core/pcrcore.h"
+#include "core/translation.h"
 #include "protocol/protobuflog.h"
 #include "utils/commandline.h"
-#include "utils/crashhandler.h"
 #include "utils/mlog.h"
 #include "utils/pcrconst.h"
 #include "utils/singleappmanager.h"
@@ -16,6 +18,7 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QSysInfo>
+#include <QTranslator>
 #include <QWindow>
 
 namespace {
@@ -47,12 +50,30 @@ void checkBluetoothSupport()
         messageBox.show();
 }
 
+// The translators stay with the application until it ends.
+void installTranslators()
+{
+    bool failed = false;
+    const QList<QTranslator *> translators = Translation::getTranslators(failed);
+    if (failed) {
+        qWarning() << "Failed to load translation";
+        return;
+    }
+    for (QTranslator *translator : translators) {
+        if (!translator)
+            qWarning() << "Failed to install translation, bad QTranslator object";
+        if (!QCoreApplication::installTranslator(translator))
+            qWarning() << "Failed to install translation";
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_UseDesktopOpenGL);
     QApplication app(argc, argv);
+    SignalQuitter::install(&app);
     QCoreApplication::setOrganizationName(QStringLiteral("Vornell"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("vornell.example"));
     QCoreApplication::setApplicationName(QStringLiteral("Thermox"));
@@ -77,16 +98,20 @@ int main(int argc, char *argv[])
     engine.addImportPath(QStringLiteral("qrc:/qml/Common"));
     engine.addImportPath(QStringLiteral("qrc:/qml/Desktop"));
     AppLocalStorage::initDataPath();
+    installTranslators();
 
-    // Faults are caught from the point where the application core is built.
-    CrashHandler::instance(&engine);
+    PcrCore core(&engine);
+    // The library and the devices load once the main window exists.
+    QObject::connect(&engine, &QQmlApplicationEngine::objectCreated, &core, [&core] {
+        QMetaObject::invokeMethod(core.storage(), &AppLocalStorage::loadData, Qt::QueuedConnection);
+    });
 
     engine.rootContext()->setContextProperty(QStringLiteral("dpiScale"), 1);
     qRegisterMetaType<ChartData>("ChartData");
     const QFont applicationFont(QStringLiteral("Lato"));
     QGuiApplication::setFont(applicationFont);
     auto *constants = new PCRConst(&engine);
-    setContextProperties(engine.rootContext(), constants);
+    setContextProperties(engine.rootContext(), &core, constants);
     registerQmlTypes();
 
     const QUrl mainWindow(QStringLiteral("qrc:/main"));

@@ -1,20 +1,55 @@
 #include "qmlregistration.h"
 
+#include "core/bellcontroller.h"
+#include "core/bluetooth/bledevicesprovider.h"
+#include "core/pcrcore.h"
+#include "models/devicesmodel.h"
+#include "models/devicesproxymodel.h"
+#include "models/languagemodel.h"
+#include "models/nowrunningmodel.h"
+#include "models/onlinedevicesmodel.h"
+#include "models/protocolsmodel.h"
+#include "models/runningprotocolsmodel.h"
 #include "program/program.h"
 #include "utils/pcrconst.h"
 
 #include <QQmlContext>
 #include <QtQml>
 
-void setContextProperties(QQmlContext *context, PCRConst *constants)
+void setContextProperties(QQmlContext *context, PcrCore *core, PCRConst *constants)
 {
-    context->setContextProperty(QStringLiteral("PCRConst"), constants);
+    const QVector<QQmlContext::PropertyPair> properties{
+        {QStringLiteral("PcrCore"), QVariant::fromValue<QObject *>(core)},
+        {QStringLiteral("BleDevicesProvider"),
+         QVariant::fromValue<QObject *>(core->bleDevicesProvider())},
+        {QStringLiteral("LanguageModel"), QVariant::fromValue<QObject *>(core->languageModel())},
+        {QStringLiteral("DevicesModel"), QVariant::fromValue<QObject *>(core->devicesModel())},
+        {QStringLiteral("DevicesProxyModel"),
+         QVariant::fromValue<QObject *>(core->devicesProxyModel())},
+        {QStringLiteral("ProtocolsModel"), QVariant::fromValue<QObject *>(core->protocolsModel())},
+        {QStringLiteral("NowRunningModel"),
+         QVariant::fromValue<QObject *>(core->nowRunningModel())},
+        {QStringLiteral("RunningProtocolsModel"),
+         QVariant::fromValue<QObject *>(core->runningProtocolsModel())},
+        {QStringLiteral("OnlineDevicesModel"),
+         QVariant::fromValue<QObject *>(core->onlineDevicesModel())},
+        {QStringLiteral("PCRConst"), QVariant::fromValue<QObject *>(constants)},
+        {QStringLiteral("Bell"), QVariant::fromValue<QObject *>(core->bell())}};
+    for (const QQmlContext::PropertyPair &property : properties)
+        context->setContextProperty(property.name, property.value);
 }
 
 void registerQmlTypes()
 {
+    qmlRegisterUncreatableType<RunningProtocolsModel>(
+        "RunningProtocolsModel", 1, 0, "SortRoles", QStringLiteral("Contain enum with sort types"));
     qmlRegisterUncreatableType<Program>("PCR.Program", 1, 0, "ProgramType",
                                         QStringLiteral("Contain enum with protocol types"));
+    qmlRegisterUncreatableType<PcrCore>("PCR.Program", 1, 0, "ActiveFirmware",
+                                        QStringLiteral("Contain enum with active firmware types"));
+    qmlRegisterUncreatableType<PcrCore>(
+        "PCR.Program", 1, 0, "RunResult",
+        QStringLiteral("Contain enum with return values for run protocol"));
     const QString deviceStatusReason = QStringLiteral("Contain enum with device statuses.");
     qmlRegisterUncreatableType<PCRConst>("PCR.Program", 1, 0, "DeviceStatus", deviceStatusReason);
     qmlRegisterUncreatableType<PCRConst>("PCR.Program", 1, 0, "PcrEnums", deviceStatusReason);

@@ -1,3 +1,5 @@
+#include "core/applocalstorage.h"
+#include "core/pcrcore.h"
 #include "main/qmlregistration.h"
 #include "utils/pcrconst.h"
 
@@ -16,7 +18,8 @@ public slots:
         engine->addImportPath(QStringLiteral("qrc:/qml"));
         engine->addImportPath(QStringLiteral("qrc:/qml/Common"));
         engine->addImportPath(QStringLiteral("qrc:/qml/Desktop"));
-        setContextProperties(engine->rootContext(), new PCRConst(engine));
+        AppLocalStorage::initDataPath();
+        setContextProperties(engine->rootContext(), new PcrCore(engine), new PCRConst(engine));
         registerQmlTypes();
     }
 };

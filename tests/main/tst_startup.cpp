@@ -14,6 +14,10 @@ struct User
     QTemporaryDir runtime{QStringLiteral("/tmp/thermox-run-XXXXXX")};
 
     bool isValid() const { return home.isValid() && runtime.isValid(); }
+    QString dataFile(const QString &name) const
+    {
+        return home.filePath(".local/share/Vornell/Thermox/ThermoxData/" + name);
+    }
     QString log(const QString &which = QStringLiteral("current")) const
     {
         QFile file(home.filePath("Documents/Thermox-" + which + ".log"));
@@ -36,10 +40,13 @@ private slots:
     void verboseSwitchIsForOneRunOnly();
     void faultLeavesABacktraceInTheLog();
     void anotherUsersInstanceRunsBesideIt();
+    void detectsVirtualMachinesAndSavesOnSignal_data();
+    void detectsVirtualMachinesAndSavesOnSignal();
 
 private:
     void start(QProcess &process, const QStringList &arguments = {});
-    static void start(QProcess &process, const User &user, const QStringList &arguments = {});
+    static void start(QProcess &process, const User &user, const QStringList &arguments = {},
+                      const QProcessEnvironment &extra = {});
     QString log(const QString &which = QStringLiteral("current")) const;
     static void waitUntilRunning(const User &user, const QProcess &process);
     void waitUntilRunning();
@@ -67,9 +74,11 @@ void TestStartup::start(QProcess &process, const QStringList &arguments)
     start(process, *m_user, arguments);
 }
 
-void TestStartup::start(QProcess &process, const User &user, const QStringList &arguments)
+void TestStartup::start(QProcess &process, const User &user, const QStringList &arguments,
+                        const QProcessEnvironment &extra)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(extra);
     environment.insert("HOME", user.home.path());
     environment.insert("XDG_DATA_HOME", user.home.filePath(".local/share"));
     environment.insert("XDG_CONFIG_HOME", user.home.filePath(".config"));
@@ -170,6 +179,52 @@ void TestStartup::anotherUsersInstanceRunsBesideIt()
     theirs.kill();
     theirs.waitForFinished(10000);
     QVERIFY(bothRunning);
+}
+
+// The machines of the virtual USB bus and BLE plug-in, as scripts/run gives
+// them, are found and initialised; ending by a signal (logout, shutdown,
+// Ctrl+C, a closed terminal) still saves the library and the devices.
+void TestStartup::detectsVirtualMachinesAndSavesOnSignal_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestStartup::detectsVirtualMachinesAndSavesOnSignal()
+{
+    QFETCH(int, signalNumber);
+    QProcessEnvironment machines;
+    machines.insert("LD_PRELOAD", VIRTUAL_HID_PATH);
+    // The preloaded bus comes before the sanitizer's runtime.
+    machines.insert("ASAN_OPTIONS",
+                    qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    machines.insert("THERMOX_BLE_PLUGIN_PATH", VIRTUAL_BLE_FOLDER);
+    machines.insert("THERMOX_VIRTUAL_MACHINES", "vela8,vela16");
+    machines.insert("THERMOX_VIRTUAL_BLE_MACHINES", "vela16");
+    start(m_first, *m_user, {}, machines);
+    waitUntilRunning();
+    QTRY_VERIFY_WITH_TIMEOUT(log().count("DEVICE INIT FINISHED:  true true") >= 2, 30000);
+    const QString text = log();
+    QVERIFY2(text.contains("Virtual vela16 BLE"), qPrintable(text.right(3000)));
+    QVERIFY(text.contains("Machine Settings Retrieved:  Virtual vela8"));
+    QVERIFY(!QFile::exists(m_user->dataFile("devices0")) ||
+            !QFile(m_user->dataFile("devices0")).size());
+
+    // A second signal, as an impatient user or a shutdown sends, changes nothing.
+    ::kill(pid_t(m_first.processId()), signalNumber);
+    ::kill(pid_t(m_first.processId()), signalNumber);
+    QVERIFY(m_first.waitForFinished(60000));
+    QCOMPARE(m_first.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_first.exitCode(), 0);
+    QVERIFY(log().contains("Stopping PCR Core: done"));
+    QFile devices(m_user->dataFile("devices0"));
+    QVERIFY(devices.open(QIODevice::ReadOnly));
+    const QByteArray devicesText = devices.readAll();
+    QVERIFY(devicesText.contains("Virtual vela16 BLE"));
+    QVERIFY(devicesText.contains("Virtual vela16 2"));
+    QVERIFY(QFile::exists(m_user->dataFile("protocols0")));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtTest 1.15
 import PCR 1.0
 import PCR.Program 1.0
+import RunningProtocolsModel 1.0
 
 TestCase {
     name: "Registration"
@@ -14,6 +15,21 @@ TestCase {
         compare(ConnectionType.CT_Bluetooth_Firmware_V3, 2)
         compare(ProgramType.PT_FLEX, 4)
         compare(ProgramType.PT_TOUCHDOWN, 5)
+        compare(RunResult.RPR_EEPROM_BUSY, 5)
+        compare(ActiveFirmware.AF_ver_1_AND_ver_3, 3)
+        compare(SortRoles.RecentRole, 3)
+    }
+
+    function test_coreAndItsObjects() {
+        compare(PcrCore.manualScan, 1)
+        compare(PcrCore.isDesktop, true)
+        compare(PcrCore.isChromebook, false)
+        compare(PcrCore.activeFirmware, ActiveFirmware.AF_none)
+        var objects = [BleDevicesProvider, LanguageModel, DevicesModel, DevicesProxyModel,
+                       ProtocolsModel, NowRunningModel, RunningProtocolsModel,
+                       OnlineDevicesModel, Bell]
+        for (var i = 0; i < objects.length; ++i)
+            verify(objects[i], "context property " + i)
     }
 
     function test_constants() {
