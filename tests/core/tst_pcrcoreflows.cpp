@@ -1,0 +1,168 @@
+#include "../program/programfixtures.h"
+#include "../testtime.h"
+#include "logwatch.h"
+#include "virtualhidbus.h"
+#include "virtualmachine.h"
+
+#include "core/applocalstorage.h"
+#include "core/pcrcore.h"
+#include "models/devicesmodel.h"
+#include "models/onlinedevicesmodel.h"
+#include "models/protocolsmodel.h"
+#include "program/programv1.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const int ConnectTimeoutMs = TestTime::scaled(15000);
+const int RunTimeoutMs = TestTime::scaled(40000);
+
+// A machine on the virtual USB bus, unplugged again when the test ends.
+class PluggedMachine
+{
+public:
+    PluggedMachine(VirtualMachine::Model model, double speed)
+        : m_serialNumber(VirtualHidBus::instance().addMachine(VirtualMachine::modelName(model)))
+    {
+        with([speed](VirtualMachine &machine) { machine.clock()->setSpeed(speed); });
+    }
+    ~PluggedMachine() { VirtualHidBus::instance().removeMachine(m_serialNumber); }
+
+    QString serialNumber() const { return m_serialNumber; }
+
+    bool with(const std::function<void(VirtualMachine &)> &work) const
+    {
+        return VirtualHidBus::instance().withMachine(m_serialNumber, work);
+    }
+    // What a firmware-1 machine holds when it leaves the factory or a run.
+    void storeProgram(const ProgramV1 &program) const
+    {
+        const QByteArray wire =
+            QByteArray::fromStdString(program.pcrProtocol().SerializeAsString());
+        with([&wire](VirtualMachine &machine) { machine.storeProgram(wire); });
+    }
+    bool setPlugged(bool plugged) const
+    {
+        return VirtualHidBus::instance().setPlugged(m_serialNumber, plugged);
+    }
+
+private:
+    const QString m_serialNumber;
+};
+
+PCRDevicePtr deviceWithSerial(const PcrCore &core, const QString &serialNumber)
+{
+    for (const PCRDevicePtr &device : core.devicesModel()->devices()) {
+        if (device->serialNumber() == serialNumber)
+            return device;
+    }
+    return {};
+}
+
+QByteArray heatBlock(int seconds)
+{
+    return Fixtures::bytes({Fixtures::heatBlockStep(37, seconds, false)});
+}
+
+} // namespace
+
+// The core over machines on the virtual USB bus, found by its own detection,
+// with its storage on a data folder of the test's.
+class TestPcrCoreFlows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void startsRunsAndRemembersOverARestart();
+
+private:
+    static void load(PcrCore &core);
+
+    QTemporaryDir m_dataDir;
+    std::unique_ptr<LogWatch> m_log;
+};
+
+void TestPcrCoreFlows::initTestCase()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+}
+
+void TestPcrCoreFlows::init()
+{
+    m_log = std::make_unique<LogWatch>();
+    QVERIFY(m_dataDir.isValid());
+    AppLocalStorage::setDataPath(m_dataDir.path());
+}
+
+void TestPcrCoreFlows::cleanup()
+{
+    m_log.reset();
+}
+
+// What the entry point does once the main window exists.
+void TestPcrCoreFlows::load(PcrCore &core)
+{
+    QSignalSpy loaded(core.storage(), &AppLocalStorage::loadCompleted);
+    QMetaObject::invokeMethod(core.storage(), &AppLocalStorage::loadData, Qt::QueuedConnection);
+    QVERIFY(loaded.wait(ConnectTimeoutMs));
+}
+
+void TestPcrCoreFlows::startsRunsAndRemembersOverARestart()
+{
+    const PluggedMachine vela16(VirtualMachine::Vela16, 120.0);
+    const PluggedMachine vela8(VirtualMachine::Vela8, 60.0);
+    const ProgramV1 resident(QStringLiteral("Resident"), heatBlock(600), Program::PT_HEAT_BLOCK);
+    vela8.storeProgram(resident);
+    QString runName;
+    {
+        PcrCore core;
+        load(core);
+        QTRY_COMPARE_WITH_TIMEOUT(core.onlineDevicesModel()->count(), 2, ConnectTimeoutMs);
+        QCOMPARE(core.activeFirmware(), int(PcrCore::AF_ver_1_AND_ver_3));
+        // The program the vela8 holds joins the library once, also when it is found again.
+        QTRY_VERIFY_WITH_TIMEOUT(core.protocolsModel()->getProgramObjectByName(resident.name()),
+                                 ConnectTimeoutMs);
+        const int libraryWithResident = core.protocolsModel()->count();
+        QVERIFY(vela8.setPlugged(false));
+        QTRY_COMPARE_WITH_TIMEOUT(core.onlineDevicesModel()->count(), 1, ConnectTimeoutMs);
+        QVERIFY(vela8.setPlugged(true));
+        QTRY_COMPARE_WITH_TIMEOUT(core.onlineDevicesModel()->count(), 2, ConnectTimeoutMs);
+        QCOMPARE(core.devicesModel()->count(), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            deviceWithSerial(core, vela8.serialNumber())->activeProgram() &&
+                deviceWithSerial(core, vela8.serialNumber())->activeProgram()->name() ==
+                    resident.name(),
+            ConnectTimeoutMs);
+        QCOMPARE(core.protocolsModel()->count(), libraryWithResident);
+
+        // A new program runs to its end on the machine chosen, and the bell rings.
+        const PCRDevicePtr device = deviceWithSerial(core, vela16.serialNumber());
+        QVERIFY(device);
+        QTRY_VERIFY_WITH_TIMEOUT(!device->isEepromBusy(), ConnectTimeoutMs);
+        const int program =
+            core.addProgram(QStringLiteral("Short hold"), heatBlock(60), Program::PT_HEAT_BLOCK);
+        QCOMPARE(core.runProgram(program, false, device->deviceId()), int(PcrCore::RPR_SUCCESS));
+        QTRY_COMPARE_WITH_TIMEOUT(device->shownStatus(), PCRConst::DS_FINISHED, RunTimeoutMs);
+        QCOMPARE(m_log->count(QRegularExpression(QStringLiteral("^RUN FINISHED:.*ringing"))), 1);
+        runName = device->machineName();
+    }
+
+    // A new core on the same folder has the library and knows the machines.
+    PcrCore core;
+    load(core);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        core.protocolsModel()->getProgramObjectByName(QStringLiteral("Short hold")),
+        ConnectTimeoutMs);
+    QVERIFY(core.protocolsModel()->getProgramObjectByName(resident.name()));
+    QTRY_COMPARE_WITH_TIMEOUT(core.onlineDevicesModel()->count(), 2, ConnectTimeoutMs);
+    QCOMPARE(deviceWithSerial(core, vela16.serialNumber())->machineName(), runName);
+}
+
+QTEST_MAIN(TestPcrCoreFlows)
+#include "tst_pcrcoreflows.moc"
