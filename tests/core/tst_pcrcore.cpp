@@ -85,6 +85,11 @@ private slots:
     void unreadableProgramIsRetriedFiveTimes();
     void activeFirmwareFollowsOnlineMachines();
     void libraryAndDevicesSurviveARestart();
+    void nowRunningTabCloses_data();
+    void nowRunningTabCloses();
+    void exchangeTakesItsPrograms();
+    void failedRunDataExportWarns();
+    void tempFileNameIsAnMd5();
 
 private:
     PCRDevicePtr addMachine(PcrCore &core, Machine machine, int index);
@@ -408,6 +413,85 @@ void TestPcrCore::libraryAndDevicesSurviveARestart()
     QVERIFY(loaded.wait());
     QTRY_COMPARE(core.protocolsModel()->count(), 4);
     QVERIFY(core.protocolsModel()->getProgramObjectByName(QStringLiteral("Touchdown")));
+}
+
+void TestPcrCore::nowRunningTabCloses_data()
+{
+    QTest::addColumn<QList<Machine>>("machines");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("no such device") << QList<Machine>{} << true;
+    QTest::newRow("offline") << QList<Machine>{Machine::Offline} << true;
+    QTest::newRow("online and idle") << QList<Machine>{Machine::Idle} << true;
+    QTest::newRow("running") << QList<Machine>{Machine::Running} << false;
+}
+
+void TestPcrCore::nowRunningTabCloses()
+{
+    QFETCH(QList<Machine>, machines);
+    QFETCH(bool, closes);
+    PcrCore core;
+    const PCRDeviceList devices = addMachines(core, machines);
+    const int deviceId = devices.isEmpty() ? 12345 : devices.first()->deviceId();
+    QSignalSpy info(&core, &PcrCore::showInfoDialog);
+
+    QCOMPARE(core.canRemoveNowRunning(deviceId), closes);
+    QCOMPARE(info.size(), closes ? 0 : 1);
+    if (!closes)
+        QCOMPARE(info.first().first().toString(), QStringLiteral("Protocol cannot be removed"));
+}
+
+namespace {
+
+// Program names in a JSON array of library records, or in a data file's envelope.
+QStringList namesIn(const QByteArray &json)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(json);
+    const QJsonArray records = document.isArray()
+                                   ? document.array()
+                                   : document.object().value(QStringLiteral("data")).toArray();
+    QStringList names;
+    for (const QJsonValue &record : records)
+        names.append(record.toObject().value(QStringLiteral("name")).toString());
+    return names;
+}
+
+} // namespace
+
+// Firmware-1 programs stay out of the firmware-3 exports.
+void TestPcrCore::exchangeTakesItsPrograms()
+{
+    PcrCore core;
+    addLibrary(core);
+    const QString file = m_dataDir.filePath(QStringLiteral("v3 export"));
+
+    core.exportV3Protocols(file);
+
+    QFile exported(file);
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    const QStringList v3{QStringLiteral("Long hold"), QStringLiteral("Flex"),
+                         QStringLiteral("Touchdown")};
+    QCOMPARE(namesIn(exported.readAll()), v3);
+    QCOMPARE(namesIn(core.getV3ProtocolsAsString().toUtf8()), v3);
+    QCOMPARE(namesIn(core.getProtocolsAsString().toUtf8()),
+             QStringList{QStringLiteral("Short hold")} + v3);
+}
+
+void TestPcrCore::failedRunDataExportWarns()
+{
+    PcrCore core;
+    QSignalSpy warning(&core, &PcrCore::showWarningDialog);
+    QVERIFY(!core.exportRunData(m_dataDir.filePath(QStringLiteral("run.csv")), 12345));
+    QCOMPARE(warning.size(), 1);
+    QCOMPARE(warning.first(), (QVariantList{QStringLiteral("Export run data failed."),
+                                            QStringLiteral("Invalid device id.")}));
+}
+
+void TestPcrCore::tempFileNameIsAnMd5()
+{
+    PcrCore core;
+    const QString name = core.tempFileName();
+    QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(name).hasMatch(),
+             qPrintable(name));
 }
 
 QTEST_MAIN(TestPcrCore)
