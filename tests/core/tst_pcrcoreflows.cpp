@@ -80,11 +80,12 @@ private slots:
     void init();
     void cleanup();
     void startsRunsAndRemembersOverARestart();
+    void multiUploadAsksAboutTheRunningMachine();
 
 private:
     static void load(PcrCore &core);
 
-    QTemporaryDir m_dataDir;
+    std::unique_ptr<QTemporaryDir> m_dataDir;
     std::unique_ptr<LogWatch> m_log;
 };
 
@@ -96,13 +97,16 @@ void TestPcrCoreFlows::initTestCase()
 void TestPcrCoreFlows::init()
 {
     m_log = std::make_unique<LogWatch>();
-    QVERIFY(m_dataDir.isValid());
-    AppLocalStorage::setDataPath(m_dataDir.path());
+    // Each test starts on an empty data folder.
+    m_dataDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dataDir->isValid());
+    AppLocalStorage::setDataPath(m_dataDir->path());
 }
 
 void TestPcrCoreFlows::cleanup()
 {
     m_log.reset();
+    m_dataDir.reset();
 }
 
 // What the entry point does once the main window exists.
@@ -162,6 +166,50 @@ void TestPcrCoreFlows::startsRunsAndRemembersOverARestart()
     QVERIFY(core.protocolsModel()->getProgramObjectByName(resident.name()));
     QTRY_COMPARE_WITH_TIMEOUT(core.onlineDevicesModel()->count(), 2, ConnectTimeoutMs);
     QCOMPARE(deviceWithSerial(core, vela16.serialNumber())->machineName(), runName);
+}
+
+// The user selects three machines, the second of which runs already, and
+// answers the question about it with "restart it".
+void TestPcrCoreFlows::multiUploadAsksAboutTheRunningMachine()
+{
+    const std::vector<std::shared_ptr<PluggedMachine>> machines{
+        std::make_shared<PluggedMachine>(VirtualMachine::Vela16, 1.0),
+        std::make_shared<PluggedMachine>(VirtualMachine::Vela16, 1.0),
+        std::make_shared<PluggedMachine>(VirtualMachine::Vela16, 1.0)};
+    PcrCore core;
+    load(core);
+    QTRY_COMPARE_WITH_TIMEOUT(core.onlineDevicesModel()->count(), 3, ConnectTimeoutMs);
+    PCRDeviceList devices;
+    for (const auto &machine : machines) {
+        devices.append(deviceWithSerial(core, machine->serialNumber()));
+        QTRY_VERIFY_WITH_TIMEOUT(!devices.last()->isEepromBusy(), ConnectTimeoutMs);
+    }
+    const int first =
+        core.addProgram(QStringLiteral("First"), heatBlock(3600), Program::PT_HEAT_BLOCK);
+    QCOMPARE(core.runProgram(first, false, devices.at(1)->deviceId()), int(PcrCore::RPR_SUCCESS));
+    // Running, and done writing the program to its EEPROM.
+    QTRY_VERIFY_WITH_TIMEOUT(devices.at(1)->isRunning() && !devices.at(1)->isEepromBusy(),
+                             RunTimeoutMs);
+
+    const int program =
+        core.addProgram(QStringLiteral("For all"), heatBlock(3600), Program::PT_HEAT_BLOCK);
+    for (const PCRDevicePtr &device : devices)
+        device->setProperty("isSelected", true);
+    QSignalSpy asked(&core, &PcrCore::showRunningProtocolDialog);
+    core.startMultiUpload(program);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.first().at(3).toInt(), devices.at(1)->deviceId());
+    QCOMPARE(core.onlineDevicesModel()->selectedDevices(), PCRDeviceList{devices.at(2)});
+
+    // What the UI does when the user accepts: run it there, then go on.
+    QCOMPARE(core.runProgram(program, true, devices.at(1)->deviceId()), int(PcrCore::RPR_SUCCESS));
+    core.uploadSelection();
+    QVERIFY(core.onlineDevicesModel()->selectedDevices().isEmpty());
+    for (const PCRDevicePtr &device : devices) {
+        QTRY_VERIFY_WITH_TIMEOUT(device->isRunning() && device->activeProgram() &&
+                                     device->activeProgram()->name() == QLatin1String("For all"),
+                                 RunTimeoutMs);
+    }
 }
 
 QTEST_MAIN(TestPcrCoreFlows)
