@@ -90,6 +90,7 @@ private slots:
     void exchangeTakesItsPrograms();
     void failedRunDataExportWarns();
     void tempFileNameIsAnMd5();
+    void emulationKeepsTenMachines();
 
 private:
     PCRDevicePtr addMachine(PcrCore &core, Machine machine, int index);
@@ -492,6 +493,21 @@ void TestPcrCore::tempFileNameIsAnMd5()
     const QString name = core.tempFileName();
     QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(name).hasMatch(),
              qPrintable(name));
+}
+
+// Nothing asks for emulated machines in the product; the path stays working.
+void TestPcrCore::emulationKeepsTenMachines()
+{
+    PcrCore core;
+    core.onEmulateDevices();
+    QCOMPARE(core.devicesModel()->count(), 10);
+    // Half of them answer, as emulated machines do.
+    QTRY_VERIFY(core.onlineDevicesModel()->count() > 0);
+    const int online = core.onlineDevicesModel()->count();
+    // Asked again, the emulated machines start over and none is added.
+    core.onEmulateDevices();
+    QCOMPARE(core.devicesModel()->count(), 10);
+    QTRY_COMPARE(core.onlineDevicesModel()->count(), online);
 }
 
 QTEST_MAIN(TestPcrCore)
