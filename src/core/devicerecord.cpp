@@ -39,20 +39,20 @@ bool isUsb(PCRConst::ConnectionType type)
     return type == PCRConst::CT_USB_Firmware_V1 || type == PCRConst::CT_USB_Firmware_V3;
 }
 
-// The identifier a record of this type keeps of its machine; empty when none.
-QString identifierKey(int connectionType)
-{
-    if (isUsb(PCRConst::ConnectionType(connectionType)))
-        return keyHidSerialNumber;
-    return connectionType == PCRConst::CT_Bluetooth_Firmware_V3 ? keyBleUniqueString : QString();
-}
-
 // A stored number that is not one of the types stands for an unknown connection.
 PCRConst::ConnectionType connectionTypeFrom(int value)
 {
     if (value < PCRConst::CT_USB_Firmware_V1 || value > PCRConst::CT_Undefined)
         return PCRConst::CT_Undefined;
     return PCRConst::ConnectionType(value);
+}
+
+// The identifier a record of this type keeps of its machine; empty when none.
+QString identifierKey(int connectionType)
+{
+    if (isUsb(connectionTypeFrom(connectionType)))
+        return keyHidSerialNumber;
+    return connectionType == PCRConst::CT_Bluetooth_Firmware_V3 ? keyBleUniqueString : QString();
 }
 
 bool containsKey(const QJsonObject &object, const QString &key)
