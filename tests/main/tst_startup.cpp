@@ -205,7 +205,8 @@ void TestStartup::detectsVirtualMachinesAndSavesOnSignal()
     machines.insert("THERMOX_VIRTUAL_BLE_MACHINES", "vela16");
     start(m_first, *m_user, {}, machines);
     waitUntilRunning();
-    QTRY_VERIFY_WITH_TIMEOUT(log().count("DEVICE INIT FINISHED:  true true") >= 2, 30000);
+    // Both vela16s, and the vela8 once it has reported its factory program.
+    QTRY_VERIFY_WITH_TIMEOUT(log().count("DEVICE INIT FINISHED:  true true") >= 3, 30000);
     const QString text = log();
     QVERIFY2(text.contains("Virtual vela16 BLE"), qPrintable(text.right(3000)));
     QVERIFY(text.contains("Machine Settings Retrieved:  Virtual vela8"));
@@ -224,7 +225,9 @@ void TestStartup::detectsVirtualMachinesAndSavesOnSignal()
     const QByteArray devicesText = devices.readAll();
     QVERIFY(devicesText.contains("Virtual vela16 BLE"));
     QVERIFY(devicesText.contains("Virtual vela16 2"));
-    QVERIFY(QFile::exists(m_user->dataFile("protocols0")));
+    QFile library(m_user->dataFile("protocols0"));
+    QVERIFY(library.open(QIODevice::ReadOnly));
+    QVERIFY(library.readAll().contains("Factory test"));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

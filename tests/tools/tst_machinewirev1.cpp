@@ -2,6 +2,7 @@
 #include "machinewire.h"
 #include "virtualmachine.h"
 
+#include "program/programv1.h"
 #include "protocol/pcrprotocolv1.h"
 #include "utils/pcrconst.h"
 
@@ -78,6 +79,7 @@ private slots:
     void cleanup();
     void settingsAreAnsweredInFramedReports();
     void uploadSpansTwoReportsAndIsReadBack();
+    void factoryProgramReadsBackAsPcr();
     void runTimeRestartsAfterUploadAndReset_data();
     void runTimeRestartsAfterUploadAndReset();
     void bodilessActionsAreUnderstood();
@@ -141,6 +143,20 @@ void TestMachineWireV1::uploadSpansTwoReportsAndIsReadBack()
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages.first().type, ProtocolV1::PCR_PROTOCOL);
     QCOMPARE(messages.first().body, m_program);
+}
+
+// A vela8 out of the box answers the host's first program request with a
+// program the host takes as a valid PCR, so that it counts as initialised.
+void TestMachineWireV1::factoryProgramReadsBackAsPcr()
+{
+    m_machine->storeFactoryProgram();
+    m_host->sendAction(ProtocolV1::GET_CURRENT_PROGRAM);
+    const QList<MessageV1> messages = m_host->takeMessages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.first().type, ProtocolV1::PCR_PROTOCOL);
+    const ProgramV1 program(messages.first().body);
+    QCOMPARE(program.programType(), Program::PT_PCR);
+    QCOMPARE(program.name(), QStringLiteral("Factory test"));
 }
 
 void TestMachineWireV1::runTimeRestartsAfterUploadAndReset_data()

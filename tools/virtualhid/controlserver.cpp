@@ -162,9 +162,10 @@ QString ControlServer::list(const QStringList &)
 QString ControlServer::add(const QStringList &arguments)
 {
     QString error;
-    const auto config = MachineConfig::parse(arguments.first(), &error);
+    auto config = MachineConfig::parse(arguments.first(), &error);
     if (!config)
         return failure(error);
+    config->outOfTheBox = true;
     const QString serialNumber = m_hub->addMachine(*config, &error);
     return serialNumber.isEmpty() ? failure(error) : ok(serialNumber);
 }

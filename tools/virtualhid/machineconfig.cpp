@@ -53,9 +53,14 @@ QList<MachineConfig> MachineConfig::fromEnvironment(const char *variable, const 
 {
     QString error;
     const auto configs = parseList(environment(variable, QLatin1String(defaults)), &error);
-    if (!configs)
+    if (!configs) {
         qWarning().noquote() << variable << "refused:" << error;
-    return configs.value_or(QList<MachineConfig>());
+        return {};
+    }
+    QList<MachineConfig> outOfTheBox = *configs;
+    for (MachineConfig &config : outOfTheBox)
+        config.outOfTheBox = true;
+    return outOfTheBox;
 }
 
 double MachineConfig::speedFromEnvironment()

@@ -16,6 +16,10 @@ struct MachineConfig
     VirtualMachine::Model model = VirtualMachine::Vela16;
     QString serialNumber;
     QString machineName;
+    // Plugged in as it comes out of the box, holding its factory program:
+    // what a user asks for at start-up or from the control tool. Tests
+    // start from an empty memory.
+    bool outOfTheBox = false;
 
     static std::optional<MachineConfig> parse(const QString &text, QString *error);
     // Specs separated by commas; "" and "none" name no machine.

@@ -40,6 +40,8 @@ QString VirtualHidHub::addMachine(const MachineConfig &config, QString *error)
     }
     ++m_machinesMade;
     auto *machine = new VirtualMachine(identity);
+    if (config.outOfTheBox)
+        machine->storeFactoryProgram();
     machine->clock()->setSpeed(m_defaultSpeed);
     machine->clock()->start();
     auto *device = new VirtualHidDevice(machine, this);

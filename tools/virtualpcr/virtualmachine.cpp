@@ -3,6 +3,8 @@
 #include "machinewirev1.h"
 #include "machinewirev3.h"
 
+#include "protocol/pcrprotocolv1.h"
+
 #include "utils/pcrconst.h"
 
 #include <QDebug>
@@ -117,6 +119,32 @@ bool VirtualMachine::storeProgram(const QByteArray &message)
     m_engine->load(*program);
     qInfo().noquote() << serialNumber() << "program stored:" << program->steps().size() << "steps";
     return true;
+}
+
+void VirtualMachine::storeFactoryProgram()
+{
+    if (firmware() != 1)
+        return;
+    ProtocolV1::PCRProtocol program;
+    program.set_protocolname("Factory test");
+    program.set_lidtemp(105.0f);
+    const auto addStep = [&program](ProtocolV1::StepType type, float target, quint32 time) {
+        ProtocolV1::PCRStep *step = program.add_steps();
+        step->set_type(type);
+        step->set_target(target);
+        step->set_time(time);
+    };
+    // Initialisation, denaturation, annealing, extension, 30 cycles back to
+    // step 2, final extension, then the hold every firmware-1 PCR ends with.
+    addStep(ProtocolV1::HOLD, 95.0f, 180);
+    addStep(ProtocolV1::HOLD, 95.0f, 30);
+    addStep(ProtocolV1::HOLD, 55.0f, 30);
+    addStep(ProtocolV1::HOLD, 72.0f, 60);
+    addStep(ProtocolV1::CYCLE, 2.0f, 30);
+    addStep(ProtocolV1::HOLD, 72.0f, 300);
+    addStep(ProtocolV1::HOLD, PCRConst::defaultHoldTemp(), PCRConst::defaultHoldTime());
+    const std::string bytes = program.SerializeAsString();
+    storeProgram(QByteArray(bytes.data(), int(bytes.size())));
 }
 
 void VirtualMachine::storeSettings(const QString &machineName, bool autoStart)

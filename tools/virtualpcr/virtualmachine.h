@@ -63,6 +63,10 @@ public:
     // firmware is refused.
     QByteArray storedProgram() const;
     bool storeProgram(const QByteArray &message);
+    // A machine as it comes out of the box: a vela8 holds a test PCR program
+    // (its host counts it initialised only once it has read one); a vela16
+    // holds none.
+    void storeFactoryProgram();
     void storeSettings(const QString &machineName, bool autoStart);
     bool isEepromBusy() const;
 
