@@ -17,6 +17,14 @@ constexpr int NeverMs = 600000; // no time-out fires within a test
 constexpr int WaitMs = 5000;
 const QString SerialNumber = QStringLiteral("56454C41313600000000AB");
 
+// Whatever the machine and the host have queued for each other has been
+// handled after this, so an absence checked next is real.
+void deliverPendingEvents()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
 struct Received
 {
     int type = 0;
@@ -76,10 +84,8 @@ public:
             }
             return std::nullopt;
         };
-        QElapsedTimer timer;
-        timer.start();
-        while (!find() && timer.elapsed() < WaitMs)
-            QTest::qWait(1);
+        if (!QTest::qWaitFor([&] { return find().has_value(); }, WaitMs))
+            return std::nullopt;
         return find();
     }
 
@@ -272,7 +278,7 @@ void TestMachineWireV3::heldMachineAnswersBusy()
     m_host->sendAction(ProtocolV3::GET_MACHINE_SETTINGS);
     QVERIFY(busy.wait(WaitMs));
     m_machine->clock()->advance(3 * VirtualMachine::StateReportPeriodMs);
-    QTest::qWait(20);
+    deliverPendingEvents();
     QCOMPARE(m_host->count(ProtocolV3::CURRENT_STATE), 0);
     QCOMPARE(m_host->count(ProtocolV3::MACHINE_SETTINGS), 0);
 
@@ -289,7 +295,7 @@ void TestMachineWireV3::closedLinkSendsNothing()
     m_wire->closeLink();
     m_machine->clock()->advance(5 * VirtualMachine::StateReportPeriodMs);
     m_host->sendAction(ProtocolV3::GET_MACHINE_SETTINGS);
-    QTest::qWait(20);
+    deliverPendingEvents();
     QCOMPARE(frames.count(), 0);
 }
 
@@ -301,7 +307,7 @@ void TestMachineWireV3::requestsAndStatesCrossWithoutLoss()
     for (int i = 0; i < Requests; ++i) {
         m_host->sendAction(ProtocolV3::GET_MACHINE_SETTINGS);
         m_machine->clock()->advance(VirtualMachine::StateReportPeriodMs);
-        QTest::qWait(1);
+        deliverPendingEvents();
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_host->count(ProtocolV3::MACHINE_SETTINGS), Requests, WaitMs);
     QVERIFY(m_host->count(ProtocolV3::CURRENT_STATE) > 0);
