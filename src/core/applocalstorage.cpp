@@ -27,8 +27,8 @@ const QString protocolsFileName = QStringLiteral("protocols0");
 const QString devicesFileName = QStringLiteral("devices0");
 const QString plfSuffix = QStringLiteral(".plf");
 const QString plfxSuffix = QStringLiteral(".plfx");
-const QString keyData = QStringLiteral("data");
-const QString keyVersion = QStringLiteral("version");
+const QString keyData = JsonEnvelopeReader::dataKey();
+const QString keyVersion = JsonEnvelopeReader::versionKey();
 
 // A library of 2,000 protocols takes about 3 MB; these bounds keep a hostile
 // file from flooding memory and the receivers' event queue.
@@ -45,7 +45,7 @@ JsonEnvelopeReader::Limits devicesLimits()
     return {2ll << 30,
             64 << 10,
             1000,
-            {QStringLiteral("ProtocolTempChartData"), QStringLiteral("ProtocolDnaChartData")}};
+            {DeviceRecord::tempChartKey(), DeviceRecord::dnaChartKey()}};
 }
 
 QString keptAsideName(const QString &path)

@@ -8,8 +8,8 @@ namespace {
 
 const QString keyDeviceId = QStringLiteral("m_deviceId");
 const QString keyConnectionData = QStringLiteral("m_connectionData");
-const QString keyTempChart = QStringLiteral("ProtocolTempChartData");
-const QString keyDnaChart = QStringLiteral("ProtocolDnaChartData");
+const QString keyTempChart = DeviceRecord::tempChartKey();
+const QString keyDnaChart = DeviceRecord::dnaChartKey();
 const QString keyAutoStartOn = QStringLiteral("autoStartOn");
 const QString keyFirmware = QStringLiteral("firmware");
 const QString keySerialNumber = QStringLiteral("serialNumber");

@@ -18,6 +18,9 @@ public:
     // Missing values read as 0, empty text, false or no points.
     static DeviceRecord fromJson(const QJsonObject &record);
     QJsonObject toJson() const;
+    // The keys of the two chart arrays, which the devices file streams and skips.
+    static QString tempChartKey() { return QStringLiteral("ProtocolTempChartData"); }
+    static QString dnaChartKey() { return QStringLiteral("ProtocolDnaChartData"); }
 
     qint32 deviceId = -1; // written; ignored when read
     PCRConst::ConnectionType connectionType = PCRConst::CT_Undefined;

@@ -1,5 +1,7 @@
 #include "devicesfilewriter.h"
 
+#include "jsonenvelopereader.h"
+
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,10 +12,10 @@
 
 namespace {
 
-const QString keyData = QStringLiteral("data");
-const QString keyVersion = QStringLiteral("version");
-const QString keyTempChart = QStringLiteral("ProtocolTempChartData");
-const QString keyDnaChart = QStringLiteral("ProtocolDnaChartData");
+const QString keyData = JsonEnvelopeReader::dataKey();
+const QString keyVersion = JsonEnvelopeReader::versionKey();
+const QString keyTempChart = DeviceRecord::tempChartKey();
+const QString keyDnaChart = DeviceRecord::dnaChartKey();
 
 constexpr int FlushBytes = 1 << 20;
 

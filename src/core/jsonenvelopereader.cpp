@@ -16,8 +16,6 @@ constexpr int MaxDepth = 200;
 // Keys and the version are short; a longer one matches nothing we look for.
 constexpr int MaxKeyBytes = 1024;
 
-const QString keyData = QStringLiteral("data");
-const QString keyVersion = QStringLiteral("version");
 
 // One JSON value given as text, already checked against the grammar.
 QJsonValue parseValue(const QByteArray &text)
@@ -205,13 +203,13 @@ bool JsonEnvelopeReader::readMember()
     QString key;
     if (!readKey(key) || !expect(':') || !skipWhitespace())
         return fail("unexpected end of file");
-    if (key == keyData) {
+    if (key == JsonEnvelopeReader::dataKey()) {
         // A repeated "data" replaces the earlier one, as in a whole-document parse.
         m_records.clear();
         m_rejected = 0;
         return peek() == '[' ? readData() : readValue();
     }
-    if (key != keyVersion)
+    if (key != JsonEnvelopeReader::versionKey())
         return readValue();
     QByteArray text;
     const bool isString = peek() == '"';

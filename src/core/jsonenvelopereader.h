@@ -28,6 +28,10 @@ public:
         QSet<QString> skippedKeys;
     };
 
+    // The envelope's two keys, shared with its writers.
+    static QString dataKey() { return QStringLiteral("data"); }
+    static QString versionKey() { return QStringLiteral("version"); }
+
     JsonEnvelopeReader(QIODevice *device, Limits limits);
 
     // False when the stream is not a well-formed JSON object within the

@@ -33,19 +33,13 @@ QByteArray envelope(const QJsonValue &version, const QJsonArray &data)
         .toJson();
 }
 
-QJsonArray records(const ProgramList &programs)
+// The records of programs or devices, as the files hold them.
+template <class List>
+QJsonArray records(const List &items)
 {
     QJsonArray array;
-    for (const ProgramPtr &program : programs)
-        array.append(program->toJson());
-    return array;
-}
-
-QJsonArray records(const PCRDeviceList &devices)
-{
-    QJsonArray array;
-    for (const PCRDevicePtr &device : devices)
-        array.append(device->toJson());
+    for (const auto &item : items)
+        array.append(item->toJson());
     return array;
 }
 
