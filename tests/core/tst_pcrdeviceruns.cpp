@@ -486,7 +486,9 @@ void TestPCRDeviceRuns::waitUntilOnline(const PCRDevice &device)
 {
     QTRY_VERIFY_WITH_TIMEOUT(device.isOnline(), ConnectTimeoutMs);
     QTRY_VERIFY_WITH_TIMEOUT(!device.isEepromBusy(), ConnectTimeoutMs);
-    QTRY_VERIFY_WITH_TIMEOUT(!device.machineName().isEmpty(), ConnectTimeoutMs);
+    // The machine's name can arrive before the rest of its identity: wait for the end of initialisation.
+    QTRY_VERIFY_WITH_TIMEOUT(device.wasInitialized(), ConnectTimeoutMs);
+    QVERIFY(!device.machineName().isEmpty());
 }
 
 void TestPCRDeviceRuns::wholeRun(PCRDevice &device, MachineDriver &machine,
