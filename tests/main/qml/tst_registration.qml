@@ -3,6 +3,7 @@ import QtTest 1.15
 import PCR 1.0
 import PCR.Program 1.0
 import RunningProtocolsModel 1.0
+import Common.AppStyle 1.0
 
 TestCase {
     name: "Registration"
@@ -38,6 +39,12 @@ TestCase {
         compare(PCRConst.objectTypeHeatBlock, "Heat Block")
         compare(PCRConst.byteLength("\u00e9a"), 3)
         compare(PCRConst.trimToByteLength("abcdef", 4), "abcd")
+    }
+
+    function test_styleModule() {
+        compare(AppStyle.maxProtocolTimeInSec, 599940)
+        compare(AppStyle.degreeSymbol, "\u00BAC")
+        compare(AppStyle.sortTypeUsed, "used")
     }
 
     function test_enumTypesAreUncreatable() {
