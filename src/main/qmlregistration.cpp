@@ -11,6 +11,7 @@
 #include "models/protocolsmodel.h"
 #include "models/runningprotocolsmodel.h"
 #include "program/program.h"
+#include "ui/devicerowstate.h"
 #include "utils/pcrconst.h"
 
 #include <QQmlContext>
@@ -56,4 +57,5 @@ void registerQmlTypes()
     qmlRegisterUncreatableType<PCRConst>(
         "PCR", 1, 0, "ConnectionType",
         QStringLiteral("Contain enum with possible connection types."));
+    qmlRegisterType<DeviceRowState>("Utils", 1, 0, "DeviceRowState");
 }
