@@ -1,5 +1,6 @@
 #include "qmlregistration.h"
 
+#include "containers/runningviewmath.h"
 #include "core/bellcontroller.h"
 #include "core/bluetooth/bledevicesprovider.h"
 #include "core/pcrcore.h"
@@ -11,6 +12,8 @@
 #include "models/protocolsmodel.h"
 #include "models/runningprotocolsmodel.h"
 #include "program/program.h"
+#include "ui/chartseriesfeeder.h"
+#include "ui/runningviewrules.h"
 #include "ui/devicerowstate.h"
 #include "utils/pcrconst.h"
 
@@ -40,6 +43,23 @@ void setContextProperties(QQmlContext *context, PcrCore *core, PCRConst *constan
         context->setContextProperty(property.name, property.value);
 }
 
+namespace {
+
+// The running view's arithmetic and rules, and the feeder of its chart lines.
+void registerRunningViewTypes()
+{
+    const char *module = "PCR.Running";
+    qmlRegisterSingletonType<RunningViewMath>(
+        module, 1, 0, "RunningViewMath",
+        [](QQmlEngine *, QJSEngine *) -> QObject * { return new RunningViewMath; });
+    qmlRegisterSingletonType<RunningViewRules>(
+        module, 1, 0, "RunningViewRules",
+        [](QQmlEngine *, QJSEngine *) -> QObject * { return new RunningViewRules; });
+    qmlRegisterType<ChartSeriesFeeder>(module, 1, 0, "ChartSeriesFeeder");
+}
+
+} // namespace
+
 void registerQmlTypes()
 {
     qmlRegisterUncreatableType<RunningProtocolsModel>(
@@ -58,4 +78,5 @@ void registerQmlTypes()
         "PCR", 1, 0, "ConnectionType",
         QStringLiteral("Contain enum with possible connection types."));
     qmlRegisterType<DeviceRowState>("Utils", 1, 0, "DeviceRowState");
+    registerRunningViewTypes();
 }

@@ -3,6 +3,7 @@ import QtTest 1.15
 import PCR 1.0
 import PCR.Program 1.0
 import RunningProtocolsModel 1.0
+import PCR.Running 1.0
 import Common.AppStyle 1.0
 
 TestCase {
@@ -45,6 +46,17 @@ TestCase {
         compare(AppStyle.maxProtocolTimeInSec, 599940)
         compare(AppStyle.degreeSymbol, "\u00BAC")
         compare(AppStyle.sortTypeUsed, "used")
+    }
+
+    function test_runningViewTypes() {
+        compare(RunningViewMath.secondsToString(25 * 3600 + 600), "25:10:00")
+        compare(RunningViewMath.maxAllowedCycles, 40)
+        verify(RunningViewRules.isFinished(DeviceStatus.DS_FINISHED))
+        compare(RunningViewRules.animationFor(PcrEnums.SN_ANNEALING),
+                RunningViewRules.AnnealingAnimation)
+        var feeder = Qt.createQmlObject("import PCR.Running 1.0; ChartSeriesFeeder {}", this)
+        compare(feeder.shownCount, 0)
+        feeder.destroy()
     }
 
     function test_enumTypesAreUncreatable() {
