@@ -261,9 +261,8 @@ int PcrCore::runProgram(int programId, bool force, int deviceId)
         return RPR_NO_DEVICE_SELECTED;
     }
     if (device->isEepromBusy()) {
-        emit showInfoDialog(QStringLiteral("Device is busy"),
-                            QStringLiteral("The %1 device is busy, try again in a moment.")
-                                .arg(device->machineName()));
+        emit showInfoDialog(QString::fromLatin1(deviceBusyTitle),
+                            QString::fromLatin1(deviceBusyText).arg(device->machineName()));
         qInfo() << "RPR_DEVICE_BUSY";
         return RPR_EEPROM_BUSY;
     }
@@ -553,8 +552,8 @@ QString PcrCore::getV3ProtocolsAsString() const
 bool PcrCore::exportRunData(const QString &target, int deviceId)
 {
     const PCRDevicePtr device = m_devicesModel->getDeviceById(deviceId);
-    const QString error = device ? m_storage->exportRunData(device, localFileUrl(target))
-                                 : QStringLiteral("Invalid device id.");
+    const QString error =
+        device ? m_storage->exportRunData(device, localFileUrl(target)) : tr("Invalid device id.");
     if (error.isEmpty())
         return true;
     emit showWarningDialog(tr("Export run data failed."), error);

@@ -11,9 +11,9 @@
 #endif
 
 const QString defaultProtocolName = QStringLiteral("New Protocol");
-const char *const deviceBusyText =
-    QT_TRANSLATE_NOOP("PcrCore", "The %1 device is busy, try again in a moment.");
-const char *const deviceBusyTitle = QT_TRANSLATE_NOOP("PcrCore", "Device is busy");
+// The busy dialog reads the same in every language.
+const char *const deviceBusyText = "The %1 device is busy, try again in a moment.";
+const char *const deviceBusyTitle = "Device is busy";
 const QString firmwareVersionV1 = QStringLiteral("1.0");
 const QString firmwareVersionV3 = QStringLiteral("3.0");
 const QByteArray isSelectedRole = QByteArrayLiteral("isSelected");

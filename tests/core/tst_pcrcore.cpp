@@ -9,8 +9,10 @@
 #include "models/protocolsmodel.h"
 #include "program/programv1.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 using namespace DeviceFixtures;
@@ -89,6 +91,7 @@ private slots:
     void nowRunningTabCloses();
     void exchangeTakesItsPrograms();
     void failedRunDataExportWarns();
+    void dialogsSpeakTheUsersLanguageExceptTheBusyOne();
     void tempFileNameIsAnMd5();
     void emulationKeepsTenMachines();
 
@@ -485,6 +488,28 @@ void TestPcrCore::failedRunDataExportWarns()
     QCOMPARE(warning.size(), 1);
     QCOMPARE(warning.first(), (QVariantList{QStringLiteral("Export run data failed."),
                                             QStringLiteral("Invalid device id.")}));
+}
+
+void TestPcrCore::dialogsSpeakTheUsersLanguageExceptTheBusyOne()
+{
+    QTranslator french;
+    QVERIFY(french.load(QStringLiteral(":/i18n/thermox_fr.qm")));
+    QCoreApplication::installTranslator(&french);
+    const auto uninstall = qScopeGuard([&french] { QCoreApplication::removeTranslator(&french); });
+
+    PcrCore core;
+    QSignalSpy warning(&core, &PcrCore::showWarningDialog);
+    QVERIFY(!core.exportRunData(m_dataDir.filePath(QStringLiteral("run.csv")), 12345));
+    QCOMPARE(
+        warning.value(0),
+        (QVariantList{QStringLiteral("\u00C9chec de l'export des donn\u00E9es d'ex\u00E9cution."),
+                      QStringLiteral("Identifiant d'appareil invalide.")}));
+
+    const PCRDeviceList devices = addMachines(core, {Machine::EepromBusy});
+    const Library library = addLibrary(core);
+    QSignalSpy info(&core, &PcrCore::showInfoDialog);
+    core.runProgram(library.shortHold, false, devices.first()->deviceId());
+    QCOMPARE(info.value(0).value(0).toString(), QStringLiteral("Device is busy"));
 }
 
 void TestPcrCore::tempFileNameIsAnMd5()

@@ -56,6 +56,7 @@ private slots:
     void cleanup();
     void loadsForTheStoredLanguageOrTheSystem_data();
     void loadsForTheStoredLanguageOrTheSystem();
+    void chosenLanguageTranslatesUntilTheProcessEnds_data();
     void chosenLanguageTranslatesUntilTheProcessEnds();
     void damagedCatalogueSetsTheErrorFlag();
 
@@ -132,18 +133,36 @@ void TestTranslation::loadsForTheStoredLanguageOrTheSystem()
     QVERIFY2(result.log.contains(logged), qPrintable(result.log));
 }
 
+void TestTranslation::chosenLanguageTranslatesUntilTheProcessEnds_data()
+{
+    QTest::addColumn<int>("languageId");
+    QTest::addColumn<QStringList>("catalogues");
+    QTest::addColumn<QString>("english"); // the program's own catalogue
+    QTest::addColumn<QString>("help");    // Qt's
+    QTest::newRow("French") << 1 << frenchCatalogues << "Anglais"
+                            << "Aide";
+    QTest::newRow("Polish") << 2 << polishCatalogues << "Angielski"
+                            << "Pomoc";
+}
+
 void TestTranslation::chosenLanguageTranslatesUntilTheProcessEnds()
 {
-    AppSettings::setValue(Translation::settingsKey, 1);
+    QFETCH(int, languageId);
+    QFETCH(QStringList, catalogues);
+    QFETCH(QString, english);
+    QFETCH(QString, help);
+
+    AppSettings::setValue(Translation::settingsKey, languageId);
     bool error = true;
     m_installed = Translation::getTranslators(error);
     QVERIFY(!error);
-    QCOMPARE(m_installed.size(), frenchCatalogues.size());
+    QCOMPARE(m_installed.size(), catalogues.size());
     for (QTranslator *translator : qAsConst(m_installed)) {
         QCOMPARE(translator->parent(), QCoreApplication::instance());
         QCoreApplication::installTranslator(translator);
     }
-    QCOMPARE(QCoreApplication::translate("LanguageModel", "English"), QStringLiteral("Anglais"));
+    QCOMPARE(QCoreApplication::translate("LanguageModel", "English"), english);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Help"), help);
 }
 
 void TestTranslation::damagedCatalogueSetsTheErrorFlag()

@@ -1,0 +1,357 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR">
+<context>
+    <name>AppLocalStorage</name>
+    <message>
+        <source>Cannot write file: %1</source>
+        <translation>Impossible d&apos;écrire le fichier&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>Device is incorrect</source>
+        <translation>Appareil incorrect</translation>
+    </message>
+    <message>
+        <source>Export file is incorrect.</source>
+        <translation>Le fichier d&apos;export est incorrect.</translation>
+    </message>
+    <message>
+        <source>Cannot open file to write: %1</source>
+        <translation>Impossible d&apos;ouvrir le fichier en écriture&#xa0;: %1</translation>
+    </message>
+</context>
+<context>
+    <name>AppStyle</name>
+    <message>
+        <source>Device is busy</source>
+        <translation>Appareil occupé</translation>
+    </message>
+    <message>
+        <source>The device is busy, try again in a moment.</source>
+        <translation>L&apos;appareil est occupé, réessayez dans un instant.</translation>
+    </message>
+    <message>
+        <source>The device is connected via a different communication channel or with other Thermox application.</source>
+        <translation>L&apos;appareil est connecté par un autre canal de communication ou à une autre application Thermox.</translation>
+    </message>
+</context>
+<context>
+    <name>BleMessageBox</name>
+    <message>
+        <source>Bluetooth Low Energy will not work on current operation system.</source>
+        <translation>Le Bluetooth Low Energy ne fonctionnera pas sur ce système d&apos;exploitation.</translation>
+    </message>
+    <message>
+        <source>You are running Microsoft Windows 8.1 (or lower) and it has no official support for Bluetooth Low Energy. To be able to connect to devices via Bluetooth we recommend you to upgrade to newer version of Microsoft Windows (10), with all updates installed.</source>
+        <translation>Vous utilisez Microsoft Windows 8.1 (ou une version antérieure), qui ne prend pas officiellement en charge le Bluetooth Low Energy. Pour vous connecter aux appareils en Bluetooth, nous vous recommandons de passer à une version plus récente de Microsoft Windows (10), avec toutes les mises à jour installées.</translation>
+    </message>
+    <message>
+        <source>Do not show this message again.</source>
+        <translation>Ne plus afficher ce message.</translation>
+    </message>
+</context>
+<context>
+    <name>LanguageModel</name>
+    <message>
+        <source>Auto</source>
+        <translation>Automatique</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Anglais</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Français</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Langue</translation>
+    </message>
+    <message>
+        <source>Language will be changed to &lt;b&gt;%1&lt;/b&gt; with next application restart</source>
+        <translation>La langue passera à &lt;b&gt;%1&lt;/b&gt; au prochain démarrage de l&apos;application</translation>
+    </message>
+</context>
+<context>
+    <name>PCRConst</name>
+    <message>
+        <source>PCR</source>
+        <translation>PCR</translation>
+    </message>
+    <message>
+        <source>Heat Block</source>
+        <translation>Bloc chauffant</translation>
+    </message>
+    <message>
+        <source>Linear Ramp</source>
+        <translation>Rampe linéaire</translation>
+    </message>
+    <message>
+        <source>Flex</source>
+        <translation>Flex</translation>
+    </message>
+    <message>
+        <source>Touchdown</source>
+        <translation>Touchdown</translation>
+    </message>
+</context>
+<context>
+    <name>PcrCore</name>
+    <message>
+        <source>Protocol cannot be deleted</source>
+        <translation>Impossible de supprimer le protocole</translation>
+    </message>
+    <message>
+        <source>Protocol is now running. Please stop protocol before deleting.</source>
+        <translation>Le protocole est en cours d&apos;exécution. Arrêtez-le avant de le supprimer.</translation>
+    </message>
+    <message>
+        <source>Device not connected</source>
+        <translation>Appareil non connecté</translation>
+    </message>
+    <message>
+        <source>The chosen device is not connected. Connect it and try again.</source>
+        <translation>L&apos;appareil choisi n&apos;est pas connecté. Connectez-le et réessayez.</translation>
+    </message>
+    <message>
+        <source>Protocol not compatible with vela8</source>
+        <translation>Protocole incompatible avec le vela8</translation>
+    </message>
+    <message>
+        <source>Sorry but your vela8 is not compatible with Flex protocols.</source>
+        <translation>Désolé, votre vela8 n&apos;est pas compatible avec les protocoles Flex.</translation>
+    </message>
+    <message>
+        <source>Do you want to restart the current protocol &quot;%1&quot;?</source>
+        <translation>Voulez-vous relancer le protocole en cours «&#xa0;%1&#xa0;»&#xa0;?</translation>
+    </message>
+    <message>
+        <source>Do you want to stop the current protocol &quot;%1&quot; and start the new protocol &quot;%2&quot;?</source>
+        <translation>Voulez-vous arrêter le protocole en cours «&#xa0;%1&#xa0;» et lancer le nouveau protocole «&#xa0;%2&#xa0;»&#xa0;?</translation>
+    </message>
+    <message>
+        <source>%1 is running</source>
+        <translation>%1 est en cours d&apos;exécution</translation>
+    </message>
+    <message>
+        <source>The %1 device cannot run touchdown protocols.</source>
+        <translation>L&apos;appareil %1 ne peut pas exécuter de protocoles touchdown.</translation>
+    </message>
+    <message>
+        <source>Protocol parsing issue</source>
+        <translation>Problème de lecture du protocole</translation>
+    </message>
+    <message>
+        <source>It is not possible to read a protocol from the %1 device - please run a new protocol.</source>
+        <translation>Impossible de lire le protocole de l&apos;appareil %1&#xa0;: veuillez lancer un nouveau protocole.</translation>
+    </message>
+    <message>
+        <source>Protocol cannot be removed</source>
+        <translation>Impossible de retirer le protocole</translation>
+    </message>
+    <message>
+        <source>Device is not powered. Device must be disconnected or protocol must be stopped before closing tab.</source>
+        <translation>L&apos;appareil n&apos;est pas alimenté. Déconnectez l&apos;appareil ou arrêtez le protocole avant de fermer l&apos;onglet.</translation>
+    </message>
+    <message>
+        <source>Protocol is now running. Protocol must be stopped before closing tab.</source>
+        <translation>Le protocole est en cours d&apos;exécution. Arrêtez-le avant de fermer l&apos;onglet.</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Échec de l&apos;export</translation>
+    </message>
+    <message>
+        <source>Invalid device id.</source>
+        <translation>Identifiant d&apos;appareil invalide.</translation>
+    </message>
+    <message>
+        <source>Export run data failed.</source>
+        <translation>Échec de l&apos;export des données d&apos;exécution.</translation>
+    </message>
+    <message>
+        <source>Device unavailable</source>
+        <translation>Appareil indisponible</translation>
+    </message>
+    <message>
+        <source>Connect to device failed. Please check in system settings if bluetooth is on and if device is paired and powered.</source>
+        <translation>La connexion à l&apos;appareil a échoué. Vérifiez dans les paramètres du système que le Bluetooth est activé et que l&apos;appareil est appairé et sous tension.</translation>
+    </message>
+    <message>
+        <source>Protocol not sent</source>
+        <translation>Protocole non envoyé</translation>
+    </message>
+    <message>
+        <source>Due to connection problem, previously chosen protocol was not sent to the device. Application will show protocol currently running on the device.</source>
+        <translation>En raison d&apos;un problème de connexion, le protocole choisi n&apos;a pas été envoyé à l&apos;appareil. L&apos;application affichera le protocole en cours sur l&apos;appareil.</translation>
+    </message>
+</context>
+<context>
+    <name>Program</name>
+    <message>
+        <source>On</source>
+        <translation>Activé</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Désactivé</translation>
+    </message>
+    <message>
+        <source>Final cooling</source>
+        <translation>Refroidissement final</translation>
+    </message>
+    <message>
+        <source>Heated lid</source>
+        <translation>Couvercle chauffant</translation>
+    </message>
+    <message>
+        <source>Step %1:</source>
+        <translation>Étape %1&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Initial denaturation</source>
+        <translation>Dénaturation initiale</translation>
+    </message>
+    <message>
+        <source>Denaturation</source>
+        <translation>Dénaturation</translation>
+    </message>
+    <message>
+        <source>Annealing</source>
+        <translation>Hybridation</translation>
+    </message>
+    <message>
+        <source>Extension</source>
+        <translation>Élongation</translation>
+    </message>
+    <message>
+        <source>Number of cycles</source>
+        <translation>Nombre de cycles</translation>
+    </message>
+    <message>
+        <source>Final extension</source>
+        <translation>Élongation finale</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Durée</translation>
+    </message>
+    <message>
+        <source>Temperature</source>
+        <translation>Température</translation>
+    </message>
+    <message>
+        <source>Start temperature</source>
+        <translation>Température initiale</translation>
+    </message>
+    <message>
+        <source>Final temperature</source>
+        <translation>Température finale</translation>
+    </message>
+    <message>
+        <source>Annealing end</source>
+        <translation>Fin d&apos;hybridation</translation>
+    </message>
+    <message>
+        <source>Extension end</source>
+        <translation>Fin d&apos;élongation</translation>
+    </message>
+</context>
+<context>
+    <name>ProgramExporter</name>
+    <message>
+        <source>Invalid Step Type in YAML parser</source>
+        <translation>Type d&apos;étape invalide dans l&apos;analyseur YAML</translation>
+    </message>
+</context>
+<context>
+    <name>PropertyModel</name>
+    <message>
+        <source>s</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>h </source>
+        <translation>h </translation>
+    </message>
+    <message>
+        <source>m </source>
+        <translation>min </translation>
+    </message>
+</context>
+<context>
+    <name>ProtocolsModel</name>
+    <message>
+        <source>New Protocol</source>
+        <translation>Nouveau protocole</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Paused</source>
+        <translation>En pause</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>En cours</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Arrêté</translation>
+    </message>
+    <message>
+        <source>Heating lid</source>
+        <translation>Chauffe du couvercle</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Réinitialisation</translation>
+    </message>
+    <message>
+        <source>Finished</source>
+        <translation>Terminé</translation>
+    </message>
+    <message>
+        <source>No power</source>
+        <translation>Sans alimentation</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>Hors ligne</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>Chargement</translation>
+    </message>
+    <message>
+        <source>Initial denaturation</source>
+        <translation>Dénaturation initiale</translation>
+    </message>
+    <message>
+        <source>Denaturation</source>
+        <translation>Dénaturation</translation>
+    </message>
+    <message>
+        <source>Annealing</source>
+        <translation>Hybridation</translation>
+    </message>
+    <message>
+        <source>Extension</source>
+        <translation>Élongation</translation>
+    </message>
+    <message>
+        <source>Cycle</source>
+        <translation>Cycle</translation>
+    </message>
+    <message>
+        <source>Final extension</source>
+        <translation>Élongation finale</translation>
+    </message>
+    <message>
+        <source>Cool down</source>
+        <translation>Refroidissement</translation>
+    </message>
+</context>
+</TS>

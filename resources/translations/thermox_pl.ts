@@ -1,0 +1,357 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="pl_PL">
+<context>
+    <name>AppLocalStorage</name>
+    <message>
+        <source>Cannot write file: %1</source>
+        <translation>Nie można zapisać pliku: %1</translation>
+    </message>
+    <message>
+        <source>Device is incorrect</source>
+        <translation>Nieprawidłowe urządzenie</translation>
+    </message>
+    <message>
+        <source>Export file is incorrect.</source>
+        <translation>Nieprawidłowy plik eksportu.</translation>
+    </message>
+    <message>
+        <source>Cannot open file to write: %1</source>
+        <translation>Nie można otworzyć pliku do zapisu: %1</translation>
+    </message>
+</context>
+<context>
+    <name>AppStyle</name>
+    <message>
+        <source>Device is busy</source>
+        <translation>Urządzenie zajęte</translation>
+    </message>
+    <message>
+        <source>The device is busy, try again in a moment.</source>
+        <translation>Urządzenie jest zajęte, spróbuj ponownie za chwilę.</translation>
+    </message>
+    <message>
+        <source>The device is connected via a different communication channel or with other Thermox application.</source>
+        <translation>Urządzenie jest połączone innym kanałem komunikacji lub z inną aplikacją Thermox.</translation>
+    </message>
+</context>
+<context>
+    <name>BleMessageBox</name>
+    <message>
+        <source>Bluetooth Low Energy will not work on current operation system.</source>
+        <translation>Bluetooth Low Energy nie będzie działać w tym systemie operacyjnym.</translation>
+    </message>
+    <message>
+        <source>You are running Microsoft Windows 8.1 (or lower) and it has no official support for Bluetooth Low Energy. To be able to connect to devices via Bluetooth we recommend you to upgrade to newer version of Microsoft Windows (10), with all updates installed.</source>
+        <translation>Używasz systemu Microsoft Windows 8.1 (lub starszego), który oficjalnie nie obsługuje Bluetooth Low Energy. Aby łączyć się z urządzeniami przez Bluetooth, zalecamy aktualizację do nowszej wersji systemu Microsoft Windows (10) ze wszystkimi aktualizacjami.</translation>
+    </message>
+    <message>
+        <source>Do not show this message again.</source>
+        <translation>Nie pokazuj ponownie tego komunikatu.</translation>
+    </message>
+</context>
+<context>
+    <name>LanguageModel</name>
+    <message>
+        <source>Auto</source>
+        <translation>Automatycznie</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Angielski</translation>
+    </message>
+    <message>
+        <source>French</source>
+        <translation>Francuski</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Język</translation>
+    </message>
+    <message>
+        <source>Language will be changed to &lt;b&gt;%1&lt;/b&gt; with next application restart</source>
+        <translation>Język zostanie zmieniony przy następnym uruchomieniu aplikacji na: &lt;b&gt;%1&lt;/b&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>PCRConst</name>
+    <message>
+        <source>PCR</source>
+        <translation>PCR</translation>
+    </message>
+    <message>
+        <source>Heat Block</source>
+        <translation>Blok grzejny</translation>
+    </message>
+    <message>
+        <source>Linear Ramp</source>
+        <translation>Rampa liniowa</translation>
+    </message>
+    <message>
+        <source>Flex</source>
+        <translation>Flex</translation>
+    </message>
+    <message>
+        <source>Touchdown</source>
+        <translation>Touchdown</translation>
+    </message>
+</context>
+<context>
+    <name>PcrCore</name>
+    <message>
+        <source>Protocol cannot be deleted</source>
+        <translation>Nie można usunąć protokołu</translation>
+    </message>
+    <message>
+        <source>Protocol is now running. Please stop protocol before deleting.</source>
+        <translation>Protokół jest w toku. Zatrzymaj go przed usunięciem.</translation>
+    </message>
+    <message>
+        <source>Device not connected</source>
+        <translation>Urządzenie niepodłączone</translation>
+    </message>
+    <message>
+        <source>The chosen device is not connected. Connect it and try again.</source>
+        <translation>Wybrane urządzenie nie jest podłączone. Podłącz je i spróbuj ponownie.</translation>
+    </message>
+    <message>
+        <source>Protocol not compatible with vela8</source>
+        <translation>Protokół niezgodny z vela8</translation>
+    </message>
+    <message>
+        <source>Sorry but your vela8 is not compatible with Flex protocols.</source>
+        <translation>Niestety Twój vela8 nie obsługuje protokołów Flex.</translation>
+    </message>
+    <message>
+        <source>Do you want to restart the current protocol &quot;%1&quot;?</source>
+        <translation>Czy chcesz ponownie uruchomić bieżący protokół „%1”?</translation>
+    </message>
+    <message>
+        <source>Do you want to stop the current protocol &quot;%1&quot; and start the new protocol &quot;%2&quot;?</source>
+        <translation>Czy chcesz zatrzymać bieżący protokół „%1” i uruchomić nowy protokół „%2”?</translation>
+    </message>
+    <message>
+        <source>%1 is running</source>
+        <translation>%1 pracuje</translation>
+    </message>
+    <message>
+        <source>The %1 device cannot run touchdown protocols.</source>
+        <translation>Urządzenie %1 nie obsługuje protokołów touchdown.</translation>
+    </message>
+    <message>
+        <source>Protocol parsing issue</source>
+        <translation>Problem z odczytem protokołu</translation>
+    </message>
+    <message>
+        <source>It is not possible to read a protocol from the %1 device - please run a new protocol.</source>
+        <translation>Nie można odczytać protokołu z urządzenia %1 – uruchom nowy protokół.</translation>
+    </message>
+    <message>
+        <source>Protocol cannot be removed</source>
+        <translation>Nie można zamknąć protokołu</translation>
+    </message>
+    <message>
+        <source>Device is not powered. Device must be disconnected or protocol must be stopped before closing tab.</source>
+        <translation>Urządzenie nie jest zasilane. Przed zamknięciem karty odłącz urządzenie lub zatrzymaj protokół.</translation>
+    </message>
+    <message>
+        <source>Protocol is now running. Protocol must be stopped before closing tab.</source>
+        <translation>Protokół jest w toku. Zatrzymaj go przed zamknięciem karty.</translation>
+    </message>
+    <message>
+        <source>Export failed</source>
+        <translation>Eksport nie powiódł się</translation>
+    </message>
+    <message>
+        <source>Invalid device id.</source>
+        <translation>Nieprawidłowy identyfikator urządzenia.</translation>
+    </message>
+    <message>
+        <source>Export run data failed.</source>
+        <translation>Eksport danych przebiegu nie powiódł się.</translation>
+    </message>
+    <message>
+        <source>Device unavailable</source>
+        <translation>Urządzenie niedostępne</translation>
+    </message>
+    <message>
+        <source>Connect to device failed. Please check in system settings if bluetooth is on and if device is paired and powered.</source>
+        <translation>Nie udało się połączyć z urządzeniem. Sprawdź w ustawieniach systemu, czy Bluetooth jest włączony, a urządzenie sparowane i zasilane.</translation>
+    </message>
+    <message>
+        <source>Protocol not sent</source>
+        <translation>Protokół nie został wysłany</translation>
+    </message>
+    <message>
+        <source>Due to connection problem, previously chosen protocol was not sent to the device. Application will show protocol currently running on the device.</source>
+        <translation>Z powodu problemu z połączeniem wybrany wcześniej protokół nie został wysłany do urządzenia. Aplikacja pokaże protokół wykonywany obecnie na urządzeniu.</translation>
+    </message>
+</context>
+<context>
+    <name>Program</name>
+    <message>
+        <source>On</source>
+        <translation>Wł.</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Wył.</translation>
+    </message>
+    <message>
+        <source>Final cooling</source>
+        <translation>Końcowe chłodzenie</translation>
+    </message>
+    <message>
+        <source>Heated lid</source>
+        <translation>Podgrzewana pokrywa</translation>
+    </message>
+    <message>
+        <source>Step %1:</source>
+        <translation>Krok %1:</translation>
+    </message>
+    <message>
+        <source>Initial denaturation</source>
+        <translation>Wstępna denaturacja</translation>
+    </message>
+    <message>
+        <source>Denaturation</source>
+        <translation>Denaturacja</translation>
+    </message>
+    <message>
+        <source>Annealing</source>
+        <translation>Przyłączanie starterów</translation>
+    </message>
+    <message>
+        <source>Extension</source>
+        <translation>Wydłużanie</translation>
+    </message>
+    <message>
+        <source>Number of cycles</source>
+        <translation>Liczba cykli</translation>
+    </message>
+    <message>
+        <source>Final extension</source>
+        <translation>Końcowe wydłużanie</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Czas</translation>
+    </message>
+    <message>
+        <source>Temperature</source>
+        <translation>Temperatura</translation>
+    </message>
+    <message>
+        <source>Start temperature</source>
+        <translation>Temperatura początkowa</translation>
+    </message>
+    <message>
+        <source>Final temperature</source>
+        <translation>Temperatura końcowa</translation>
+    </message>
+    <message>
+        <source>Annealing end</source>
+        <translation>Koniec przyłączania</translation>
+    </message>
+    <message>
+        <source>Extension end</source>
+        <translation>Koniec wydłużania</translation>
+    </message>
+</context>
+<context>
+    <name>ProgramExporter</name>
+    <message>
+        <source>Invalid Step Type in YAML parser</source>
+        <translation>Nieprawidłowy typ kroku w parserze YAML</translation>
+    </message>
+</context>
+<context>
+    <name>PropertyModel</name>
+    <message>
+        <source>s</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>h </source>
+        <translation>h </translation>
+    </message>
+    <message>
+        <source>m </source>
+        <translation>min </translation>
+    </message>
+</context>
+<context>
+    <name>ProtocolsModel</name>
+    <message>
+        <source>New Protocol</source>
+        <translation>Nowy protokół</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Paused</source>
+        <translation>Wstrzymane</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>W toku</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Zatrzymane</translation>
+    </message>
+    <message>
+        <source>Heating lid</source>
+        <translation>Grzanie pokrywy</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>Finished</source>
+        <translation>Zakończone</translation>
+    </message>
+    <message>
+        <source>No power</source>
+        <translation>Brak zasilania</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>Offline</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>Wczytywanie</translation>
+    </message>
+    <message>
+        <source>Initial denaturation</source>
+        <translation>Wstępna denaturacja</translation>
+    </message>
+    <message>
+        <source>Denaturation</source>
+        <translation>Denaturacja</translation>
+    </message>
+    <message>
+        <source>Annealing</source>
+        <translation>Przyłączanie starterów</translation>
+    </message>
+    <message>
+        <source>Extension</source>
+        <translation>Wydłużanie</translation>
+    </message>
+    <message>
+        <source>Cycle</source>
+        <translation>Cykl</translation>
+    </message>
+    <message>
+        <source>Final extension</source>
+        <translation>Końcowe wydłużanie</translation>
+    </message>
+    <message>
+        <source>Cool down</source>
+        <translation>Chłodzenie</translation>
+    </message>
+</context>
+</TS>
