@@ -51,6 +51,37 @@
     </message>
 </context>
 <context>
+    <name>DeviceRowState</name>
+    <message>
+        <source>Busy</source>
+        <translation>Occupé</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Connecté</translation>
+    </message>
+    <message>
+        <source>Connecting...</source>
+        <translation>Connexion…</translation>
+    </message>
+    <message>
+        <source>Plugged in</source>
+        <translation>Branché</translation>
+    </message>
+    <message>
+        <source>Click icon to connect</source>
+        <translation>Cliquez sur l&apos;icône pour connecter</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Erreur</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>Hors ligne</translation>
+    </message>
+</context>
+<context>
     <name>LanguageModel</name>
     <message>
         <source>Auto</source>

@@ -51,6 +51,37 @@
     </message>
 </context>
 <context>
+    <name>DeviceRowState</name>
+    <message>
+        <source>Busy</source>
+        <translation>Zajęte</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Połączone</translation>
+    </message>
+    <message>
+        <source>Connecting...</source>
+        <translation>Łączenie…</translation>
+    </message>
+    <message>
+        <source>Plugged in</source>
+        <translation>Podłączone</translation>
+    </message>
+    <message>
+        <source>Click icon to connect</source>
+        <translation>Kliknij ikonę, aby połączyć</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Błąd</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>Offline</translation>
+    </message>
+</context>
+<context>
     <name>LanguageModel</name>
     <message>
         <source>Auto</source>
