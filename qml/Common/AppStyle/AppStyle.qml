@@ -63,6 +63,10 @@ QtObject {
     readonly property color currentMenuEntryColor: "#22242B"
     readonly property color badgeIdleColor: "#33363D"
     readonly property color pageTitleColor: "#B0AFB0"
+    readonly property color currentRowTextColor: "#343741"
+    readonly property color emptyListTextColor: "#5D616B"
+    readonly property real secondaryLabelOpacity: 0.4
+    readonly property int statusColorFadeDuration: 500
 
     readonly property string fontFamily: "Lato"
 }

@@ -1,0 +1,120 @@
+import QtQuick 2.15
+import QtQuick.Layouts 1.15
+import Common.AppStyle 1.0
+import Desktop.AppControls 1.0
+
+// One protocol of the library list. The current row shows the actions.
+Rectangle {
+    id: row
+
+    property int programId: -1
+    property string protocolName
+    property bool favorite: false
+    property bool running: false
+    property bool flex: false
+    // Only the larger model can run it.
+    property bool largeModelOnly: false
+    property bool current: false
+    // Room kept free at the right, under the list's add button.
+    property real actionsShift: 0
+    property int sideMargin: 12
+
+    signal selected()
+    signal favoriteToggled()
+    signal runClicked()
+    signal editClicked()
+    signal copyClicked()
+    signal deleteClicked()
+
+    readonly property color textColor: current ? AppStyle.currentRowTextColor : "white"
+
+    implicitHeight: 60
+    color: current ? AppStyle.selectedRowColor : running ? AppStyle.runningRowColor : "transparent"
+
+    MouseArea {
+        anchors.fill: parent
+        onClicked: row.selected()
+    }
+
+    RowLayout {
+        anchors.fill: parent
+        anchors.leftMargin: row.sideMargin
+        anchors.rightMargin: row.sideMargin + row.actionsShift
+        spacing: 10
+
+        FavoriteStarButton {
+            objectName: "favoriteStar"
+            checked: row.favorite
+            lineColor: row.textColor
+            onClicked: row.favoriteToggled()
+        }
+
+        Column {
+            Layout.fillWidth: true
+            Layout.alignment: Qt.AlignVCenter
+
+            Row {
+                width: parent.width
+                spacing: 6
+                Text {
+                    id: nameText
+                    objectName: "protocolName"
+                    width: Math.min(implicitWidth, parent.width - (flexTag.visible ? flexTag.width + parent.spacing : 0))
+                    text: row.protocolName + (row.running ? " (" + qsTr("Running") + "...)" : "")
+                    textFormat: Text.PlainText
+                    elide: Text.ElideRight
+                    color: row.textColor
+                    font.family: AppStyle.fontFamily
+                    font.pixelSize: 16
+                    font.underline: row.current
+                }
+                Text {
+                    id: flexTag
+                    objectName: "flexTag"
+                    visible: row.flex
+                    text: "[" + qsTr("FLEX") + "]"
+                    textFormat: Text.PlainText
+                    color: row.textColor
+                    font.family: AppStyle.fontFamily
+                    font.pixelSize: 16
+                }
+            }
+            Text {
+                objectName: "largeModelLabel"
+                visible: row.largeModelOnly
+                text: qsTr("vela16")
+                textFormat: Text.PlainText
+                color: row.textColor
+                opacity: row.current ? 1 : AppStyle.secondaryLabelOpacity
+                font.family: AppStyle.fontFamily
+                font.pixelSize: 12
+            }
+        }
+
+        Row {
+            objectName: "rowActions"
+            visible: row.current
+            spacing: 8
+            RowActionButton {
+                objectName: "runButton"
+                text: qsTr("RUN")
+                onClicked: row.runClicked()
+            }
+            RowActionButton {
+                objectName: "editButton"
+                text: qsTr("EDIT")
+                onClicked: row.editClicked()
+            }
+            RowActionButton {
+                objectName: "copyButton"
+                text: qsTr("COPY")
+                onClicked: row.copyClicked()
+            }
+            RowActionButton {
+                objectName: "deleteButton"
+                text: qsTr("DELETE")
+                onClicked: row.deleteClicked()
+            }
+        }
+    }
+}
