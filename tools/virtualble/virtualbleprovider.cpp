@@ -6,22 +6,11 @@
 
 #include <QDebug>
 #include <QTimer>
-#include <QtEndian>
 
 namespace {
 
 constexpr char MachinesVariable[] = "THERMOX_VIRTUAL_BLE_MACHINES";
 constexpr char DefaultMachines[] = "vela16";
-// The 11 bytes of a serial number: the model, 1 for "on the air", the number.
-constexpr char SerialPrefix[] = "VELA16\x01";
-constexpr int AddressBytes = 6;
-
-// The last six bytes of the serial number make the Bluetooth address.
-QString addressOf(const QString &serialNumber)
-{
-    return QString::fromLatin1(
-        QByteArray::fromHex(serialNumber.toLatin1()).right(AddressBytes).toHex(':').toUpper());
-}
 
 } // namespace
 
@@ -181,7 +170,7 @@ QString VirtualBleProvider::addMachine(const MachineConfig &config, QString *err
     identity.machineName = config.machineName.isEmpty()
                                ? QStringLiteral("Virtual vela16 BLE %1").arg(m_machinesMade + 1)
                                : config.machineName;
-    const QString id = addressOf(identity.serialNumber);
+    const QString id = VirtualBleMachine::addressOf(identity.serialNumber);
     if (m_machines.contains(id)) {
         *error = QStringLiteral("a machine with the address %1 is on the air").arg(id);
         return {};
@@ -203,12 +192,8 @@ QString VirtualBleProvider::addMachine(const MachineConfig &config, QString *err
 QString VirtualBleProvider::newSerialNumber() const
 {
     for (quint32 number = quint32(m_machinesMade) + 1;; ++number) {
-        QByteArray bytes(SerialPrefix);
-        QByteArray numberBytes(sizeof(quint32), '\0');
-        qToBigEndian(number, numberBytes.data());
-        bytes.append(numberBytes);
-        const QString serialNumber = QString::fromLatin1(bytes.toHex().toUpper());
-        if (!m_machines.contains(addressOf(serialNumber)))
+        const QString serialNumber = VirtualBleMachine::serialNumberFor(number);
+        if (!m_machines.contains(VirtualBleMachine::addressOf(serialNumber)))
             return serialNumber;
     }
 }

@@ -2,6 +2,17 @@
 
 #include <QDebug>
 
+VirtualMachine *MachineConfig::makeMachine(const VirtualMachine::Identity &identity,
+                                           double speed) const
+{
+    auto *machine = new VirtualMachine(identity);
+    if (outOfTheBox)
+        machine->storeFactoryProgram();
+    machine->clock()->setSpeed(speed);
+    machine->clock()->start();
+    return machine;
+}
+
 std::optional<MachineConfig> MachineConfig::parse(const QString &text, QString *error)
 {
     const QString trimmed = text.trimmed();

@@ -21,6 +21,10 @@ struct MachineConfig
     // start from an empty memory.
     bool outOfTheBox = false;
 
+    // A machine of this configuration with that identity, its clock started
+    // at the speed factor.
+    VirtualMachine *makeMachine(const VirtualMachine::Identity &identity, double speed) const;
+
     static std::optional<MachineConfig> parse(const QString &text, QString *error);
     // Specs separated by commas; "" and "none" name no machine.
     static std::optional<QList<MachineConfig>> parseList(const QString &text, QString *error);

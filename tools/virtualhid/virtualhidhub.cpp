@@ -39,18 +39,13 @@ QString VirtualHidHub::addMachine(const MachineConfig &config, QString *error)
         return {};
     }
     ++m_machinesMade;
-    auto *machine = new VirtualMachine(identity);
-    if (config.outOfTheBox)
-        machine->storeFactoryProgram();
-    machine->clock()->setSpeed(m_defaultSpeed);
-    machine->clock()->start();
-    auto *device = new VirtualHidDevice(machine, this);
+    auto *device = new VirtualHidDevice(config.makeMachine(identity, m_defaultSpeed), this);
     {
         QMutexLocker locker(&m_mutex);
         m_devices.append(device);
     }
-    qInfo().noquote() << "Virtual" << machine->modelName() << identity.serialNumber
-                      << "plugged in:" << identity.machineName;
+    qInfo().noquote() << "Virtual" << VirtualMachine::modelName(identity.model)
+                      << identity.serialNumber << "plugged in:" << identity.machineName;
     return identity.serialNumber;
 }
 

@@ -17,6 +17,12 @@ class VirtualBleMachine : public QObject
 public:
     static constexpr int FrameSize = 20;
 
+    // The serial number of the numberth vela16 put on the air (11 bytes in
+    // hexadecimal: the model, 1 for "on the air", the number).
+    static QString serialNumberFor(quint32 number);
+    // The last six bytes of the serial number make the Bluetooth address.
+    static QString addressOf(const QString &serialNumber);
+
     // Takes the machine over as its child.
     VirtualBleMachine(VirtualMachine *machine, const QString &address, QObject *parent = nullptr);
 

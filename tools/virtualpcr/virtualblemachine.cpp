@@ -4,6 +4,29 @@
 #include "virtualmachine.h"
 
 #include <QDebug>
+#include <QtEndian>
+
+namespace {
+
+constexpr char SerialPrefix[] = "VELA16\x01";
+constexpr int AddressBytes = 6;
+
+} // namespace
+
+QString VirtualBleMachine::serialNumberFor(quint32 number)
+{
+    QByteArray bytes(SerialPrefix);
+    QByteArray numberBytes(sizeof(quint32), '\0');
+    qToBigEndian(number, numberBytes.data());
+    bytes.append(numberBytes);
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
+
+QString VirtualBleMachine::addressOf(const QString &serialNumber)
+{
+    return QString::fromLatin1(
+        QByteArray::fromHex(serialNumber.toLatin1()).right(AddressBytes).toHex(':').toUpper());
+}
 
 VirtualBleMachine::VirtualBleMachine(VirtualMachine *machine, const QString &address,
                                      QObject *parent)

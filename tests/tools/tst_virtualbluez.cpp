@@ -1,0 +1,353 @@
+#include "bluezperipheral.h"
+#include "machineclock.h"
+#include "virtualbluezbus.h"
+#include "virtualmachine.h"
+
+#include "protocol/ctpmanager.h"
+#include "protocol/pcrprotocolv3.h"
+
+#include <QBluetoothDeviceDiscoveryAgent>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QLowEnergyController>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int WaitMs = 10000;
+// Long enough for a call that is answered at all to be answered on a loaded machine.
+constexpr int QuietMs = 1500;
+constexpr int NeverMs = 600000;
+constexpr double FastSpeed = 20.0; // a state report every 50 ms
+
+const QBluetoothUuid DataService(QStringLiteral("6e400001-b5a3-f393-e0a9-e50e24dcca9e"));
+const QBluetoothUuid WriteCharacteristic(QStringLiteral("6e400002-b5a3-f393-e0a9-e50e24dcca9e"));
+const QBluetoothUuid NotifyCharacteristic(QStringLiteral("6e400003-b5a3-f393-e0a9-e50e24dcca9e"));
+const QByteArray EnableNotifications = QByteArray::fromHex("0100");
+
+enum LinkFault { LinkLoss, OutOfRange, SwitchedOff };
+
+// Signals the daemon sent before answering a call arrive before the answer;
+// delivered here.
+void flushBus()
+{
+    QDBusConnection::systemBus().call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.bluez"), QStringLiteral("/"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+// Qt Bluetooth emits some signals before the call that causes them returns.
+bool arrives(QSignalSpy &spy)
+{
+    return !spy.isEmpty() || spy.wait(WaitMs);
+}
+
+QBluetoothDeviceInfo discover(const QString &address)
+{
+    QBluetoothDeviceDiscoveryAgent agent;
+    agent.setLowEnergyDiscoveryTimeout(500);
+    QBluetoothDeviceInfo found;
+    QObject::connect(&agent, &QBluetoothDeviceDiscoveryAgent::deviceDiscovered,
+                     [&found, address](const QBluetoothDeviceInfo &info) {
+                         if (info.address().toString() == address)
+                             found = info;
+                     });
+    QSignalSpy finished(&agent, &QBluetoothDeviceDiscoveryAgent::finished);
+    agent.start(QBluetoothDeviceDiscoveryAgent::LowEnergyMethod);
+    arrives(finished);
+    return found;
+}
+
+// Qt Bluetooth's side of one link, step by step as a plug-in goes, with our
+// own transfer-protocol manager on top.
+class Central : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Central(const QString &address)
+        : controller(QLowEnergyController::createCentral(
+              QBluetoothDeviceInfo(QBluetoothAddress(address), QString(), 0)))
+        , tp(TPManager::BleFrameSize, nullptr, NeverMs)
+    {
+        controller->setParent(this);
+    }
+
+    bool connectToMachine()
+    {
+        QSignalSpy connected(controller, &QLowEnergyController::connected);
+        controller->connectToDevice();
+        return arrives(connected);
+    }
+
+    bool discoverDataService()
+    {
+        QSignalSpy finished(controller, &QLowEnergyController::discoveryFinished);
+        controller->discoverServices();
+        if (!arrives(finished) || !controller->services().contains(DataService))
+            return false;
+        service = controller->createServiceObject(DataService, this);
+        return service != nullptr;
+    }
+
+    bool discoverDetails()
+    {
+        service->discoverDetails();
+        return QTest::qWaitFor(
+            [this] { return service->state() == QLowEnergyService::ServiceDiscovered; }, WaitMs);
+    }
+
+    QLowEnergyDescriptor configuration() const
+    {
+        return service->characteristic(NotifyCharacteristic)
+            .descriptor(QBluetoothUuid::ClientCharacteristicConfiguration);
+    }
+
+    bool enableNotifications()
+    {
+        QSignalSpy written(service, &QLowEnergyService::descriptorWritten);
+        connect(service, &QLowEnergyService::characteristicChanged, &tp,
+                [this](const QLowEnergyCharacteristic &, const QByteArray &value) {
+                    notifications.append(value);
+                    tp.receiveTPData(value);
+                });
+        connect(&tp, &TPManager::sendTPData, service, [this](QByteArray frame) {
+            frame.append(QByteArray(TPManager::BleFrameSize - frame.size(), '\0'));
+            service->writeCharacteristic(service->characteristic(WriteCharacteristic), frame,
+                                         QLowEnergyService::WriteWithoutResponse);
+        });
+        service->writeDescriptor(configuration(), EnableNotifications);
+        return arrives(written) && written.first().at(1).toByteArray() == EnableNotifications;
+    }
+
+    bool link()
+    {
+        return connectToMachine() && discoverDataService() && discoverDetails() &&
+               enableNotifications();
+    }
+
+    QLowEnergyController *const controller;
+    QLowEnergyService *service = nullptr;
+    TPManager tp;
+    QList<QByteArray> notifications;
+};
+
+} // namespace
+
+class TestVirtualBluez : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+    void machineIsDiscoveredAsLowEnergyWithItsService();
+    void framesCrossTheLink();
+    void disconnectClosesTheMachineSide();
+    void machineOutOfRangeIsNotDiscovered();
+    void linkFaultsAreReportedAsDisconnection_data();
+    void linkFaultsAreReportedAsDisconnection();
+    void refusedConnectIsAnError();
+    void heldConnectNeverConnects();
+    void silentMachineSendsNothing();
+    void refusedWriteIsAnError();
+    void heldDescriptorReadKeepsTheServiceDiscovering();
+
+private:
+    std::unique_ptr<VirtualBluezBus> m_bus;
+    QString m_address;
+};
+
+void TestVirtualBluez::initTestCase()
+{
+    m_bus = std::make_unique<VirtualBluezBus>();
+    QVERIFY2(m_bus->isRunning(), qPrintable(m_bus->errorString()));
+}
+
+void TestVirtualBluez::init()
+{
+    QString error;
+    m_address = m_bus->addMachine(QStringLiteral("vela16::Bench BLE"), &error);
+    QVERIFY2(!m_address.isEmpty(), qPrintable(error));
+}
+
+void TestVirtualBluez::cleanup()
+{
+    m_bus->removeMachine(m_address);
+}
+
+void TestVirtualBluez::cleanupTestCase()
+{
+    m_bus.reset();
+}
+
+void TestVirtualBluez::machineIsDiscoveredAsLowEnergyWithItsService()
+{
+    const QBluetoothDeviceInfo info = discover(m_address);
+    QVERIFY(info.isValid());
+    QCOMPARE(info.name(), QStringLiteral("Bench BLE"));
+    QCOMPARE(info.serviceUuids(), QList<QBluetoothUuid>{DataService});
+    QCOMPARE(info.coreConfigurations(), QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
+    QCOMPARE(info.rssi(), BluezPeripheral::Rssi);
+}
+
+void TestVirtualBluez::framesCrossTheLink()
+{
+    Central central(m_address);
+    QVERIFY(central.connectToMachine());
+    QVERIFY(m_bus->isConnected(m_address));
+    QVERIFY(central.discoverDataService());
+    QVERIFY(central.discoverDetails());
+    const QLowEnergyCharacteristic write = central.service->characteristic(WriteCharacteristic);
+    const QLowEnergyCharacteristic notify = central.service->characteristic(NotifyCharacteristic);
+    QCOMPARE(write.properties(), QLowEnergyCharacteristic::WriteNoResponse);
+    QCOMPARE(notify.properties(), QLowEnergyCharacteristic::Notify);
+    QVERIFY(central.configuration().isValid());
+    QVERIFY(central.enableNotifications());
+    QVERIFY(m_bus->isNotifying(m_address));
+
+    // A request of several frames is answered by a message of several frames.
+    QSignalSpy payloads(&central.tp, &TPManager::payload);
+    ProtocolV3::Action action;
+    action.set_type(ProtocolV3::GET_MACHINE_SETTINGS);
+    central.tp.sendPayload(buildPayloadV3(ProtocolV3::ACTION, action));
+    QVERIFY(QTest::qWaitFor(
+        [&payloads] {
+            return std::any_of(payloads.cbegin(), payloads.cend(), [](const QVariantList &args) {
+                QByteArray payload = args.first().toByteArray();
+                return extractMessageTypeV3(payload) == ProtocolV3::MACHINE_SETTINGS;
+            });
+        },
+        WaitMs));
+    for (const QByteArray &notification : qAsConst(central.notifications)) {
+        QCOMPARE(notification.size(), TPManager::BleFrameSize);
+        QCOMPARE(notification.at(0), '~');
+    }
+}
+
+void TestVirtualBluez::disconnectClosesTheMachineSide()
+{
+    Central central(m_address);
+    QVERIFY(central.link());
+    QSignalSpy disconnected(central.controller, &QLowEnergyController::disconnected);
+    central.controller->disconnectFromDevice();
+    QVERIFY(disconnected.wait(WaitMs));
+    QVERIFY(!m_bus->isConnected(m_address));
+    // The machine serves one link at a time: it is free for the next one.
+    Central next(m_address);
+    QVERIFY(next.link());
+}
+
+void TestVirtualBluez::machineOutOfRangeIsNotDiscovered()
+{
+    QVERIFY(m_bus->setInRange(m_address, false));
+    QVERIFY(!discover(m_address).isValid());
+    QVERIFY(m_bus->setInRange(m_address, true));
+    QVERIFY(discover(m_address).isValid());
+}
+
+void TestVirtualBluez::linkFaultsAreReportedAsDisconnection_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::newRow("link loss") << int(LinkLoss);
+    QTest::newRow("out of range") << int(OutOfRange);
+    QTest::newRow("switched off") << int(SwitchedOff);
+}
+
+void TestVirtualBluez::linkFaultsAreReportedAsDisconnection()
+{
+    QFETCH(int, fault);
+    Central central(m_address);
+    QVERIFY(central.link());
+    QSignalSpy disconnected(central.controller, &QLowEnergyController::disconnected);
+    switch (fault) {
+    case LinkLoss:
+        QVERIFY(m_bus->loseLink(m_address));
+        break;
+    case OutOfRange:
+        QVERIFY(m_bus->setInRange(m_address, false));
+        break;
+    default:
+        QVERIFY(m_bus->removeMachine(m_address));
+    }
+    QVERIFY(disconnected.wait(WaitMs));
+    QCOMPARE(central.controller->state(), QLowEnergyController::UnconnectedState);
+}
+
+void TestVirtualBluez::refusedConnectIsAnError()
+{
+    QVERIFY(m_bus->setFault(m_address, BluezPeripheral::RefuseConnect, true));
+    Central central(m_address);
+    QSignalSpy errors(central.controller,
+                      QOverload<QLowEnergyController::Error>::of(&QLowEnergyController::error));
+    QSignalSpy connected(central.controller, &QLowEnergyController::connected);
+    central.controller->connectToDevice();
+    QVERIFY(errors.wait(WaitMs));
+    QCOMPARE(central.controller->state(), QLowEnergyController::UnconnectedState);
+    QCOMPARE(connected.count(), 0);
+    QVERIFY(!m_bus->isConnected(m_address));
+}
+
+void TestVirtualBluez::heldConnectNeverConnects()
+{
+    QVERIFY(m_bus->setFault(m_address, BluezPeripheral::HoldConnect, true));
+    Central central(m_address);
+    QSignalSpy connected(central.controller, &QLowEnergyController::connected);
+    central.controller->connectToDevice();
+    QVERIFY(!connected.wait(QuietMs));
+    QCOMPARE(central.controller->state(), QLowEnergyController::ConnectingState);
+}
+
+void TestVirtualBluez::silentMachineSendsNothing()
+{
+    Central central(m_address);
+    QVERIFY(central.link());
+    QVERIFY(m_bus->withMachine(
+        m_address, [](VirtualMachine &machine) { machine.clock()->setSpeed(FastSpeed); }));
+    QSignalSpy changed(central.service, &QLowEnergyService::characteristicChanged);
+    QVERIFY(changed.wait(WaitMs)); // state reports flow
+    QVERIFY(m_bus->setFault(m_address, BluezPeripheral::Silence, true));
+    // What was already on its way is delivered; after that, nothing.
+    flushBus();
+    changed.clear();
+    QVERIFY(!changed.wait(QuietMs));
+    QCOMPARE(central.controller->state(), QLowEnergyController::DiscoveredState);
+}
+
+void TestVirtualBluez::refusedWriteIsAnError()
+{
+    Central central(m_address);
+    QVERIFY(central.link());
+    QVERIFY(m_bus->setFault(m_address, BluezPeripheral::RefuseWrite, true));
+    QSignalSpy errors(central.service,
+                      QOverload<QLowEnergyService::ServiceError>::of(&QLowEnergyService::error));
+    central.service->writeCharacteristic(central.service->characteristic(WriteCharacteristic),
+                                         QByteArray(TPManager::BleFrameSize, '~'),
+                                         QLowEnergyService::WriteWithoutResponse);
+    QVERIFY(errors.wait(WaitMs));
+    QCOMPARE(errors.first().first().value<QLowEnergyService::ServiceError>(),
+             QLowEnergyService::CharacteristicWriteError);
+}
+
+void TestVirtualBluez::heldDescriptorReadKeepsTheServiceDiscovering()
+{
+    QVERIFY(m_bus->setFault(m_address, BluezPeripheral::HoldDescriptorRead, true));
+    Central central(m_address);
+    QVERIFY(central.connectToMachine());
+    QVERIFY(central.discoverDataService());
+    central.service->discoverDetails();
+    QVERIFY(!QTest::qWaitFor(
+        [&central] { return central.service->state() == QLowEnergyService::ServiceDiscovered; },
+        QuietMs));
+    QCOMPARE(central.service->state(), QLowEnergyService::DiscoveringServices);
+}
+
+QTEST_GUILESS_MAIN(TestVirtualBluez)
+#include "tst_virtualbluez.moc"
