@@ -3,6 +3,7 @@
 #include "main/qmlregistration.h"
 #include "utils/pcrconst.h"
 
+#include <QApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QtQuickTest>
@@ -24,5 +25,13 @@ public slots:
     }
 };
 
-QUICK_TEST_MAIN_WITH_SETUP(thermox, Setup)
+// The charts draw through the graphics view framework, which needs a
+// QApplication, as the program has; the test runner takes the one it finds.
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QTEST_SET_MAIN_SOURCE_PATH
+    Setup setup;
+    return quick_test_main_with_setup(argc, argv, "thermox", QUICK_TEST_SOURCE_DIR, &setup);
+}
 #include "tst_qml.moc"

@@ -1,0 +1,98 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import Common.AppStyle 1.0
+
+// One tab of the running page's bar: protocol, machine and status, and a
+// close button.
+AbstractButton {
+    id: head
+
+    property string protocolName: ""
+    property string deviceName: ""
+    property string deviceStatusName: ""
+    property bool selected: false
+
+    signal closeClicked()
+
+    width: 190
+    height: 70
+    focusPolicy: Qt.StrongFocus
+    Accessible.name: protocolName
+
+    background: Rectangle {
+        color: head.selected ? AppStyle.pageBackgroundColor : "#343741"
+        border.width: head.visualFocus ? 1 : 0
+        border.color: AppStyle.linkActiveColor
+        Rectangle {
+            visible: head.selected
+            width: 4
+            height: parent.height
+            color: AppStyle.linkActiveColor
+        }
+    }
+
+    contentItem: Item {
+        Column {
+            anchors { left: parent.left; right: parent.right; verticalCenter: parent.verticalCenter }
+            anchors.leftMargin: 14
+            anchors.rightMargin: 26
+            spacing: 2
+
+            Text {
+                objectName: "tabProtocolName"
+                width: parent.width
+                height: 24
+                text: head.protocolName
+                textFormat: Text.PlainText
+                color: "white"
+                font.family: AppStyle.fontFamily
+                font.pixelSize: 16
+                font.bold: head.selected
+                fontSizeMode: Text.HorizontalFit
+                minimumPixelSize: 11
+                elide: Text.ElideRight
+                verticalAlignment: Text.AlignVCenter
+            }
+            Text {
+                width: parent.width
+                text: head.deviceName
+                textFormat: Text.PlainText
+                color: head.selected ? AppStyle.textActiveColor : AppStyle.textDisabledColor
+                font.family: AppStyle.fontFamily
+                font.pixelSize: 12
+                elide: Text.ElideRight
+            }
+            Text {
+                width: parent.width
+                text: head.deviceStatusName
+                textFormat: Text.PlainText
+                color: head.selected ? AppStyle.linkActiveColor : AppStyle.textDisabledColor
+                font.family: AppStyle.fontFamily
+                font.pixelSize: 12
+                elide: Text.ElideRight
+            }
+        }
+    }
+
+    AbstractButton {
+        id: closeButton
+        objectName: "tabCloseButton"
+        anchors { top: parent.top; right: parent.right; margins: 4 }
+        width: 20
+        height: 20
+        focusPolicy: Qt.StrongFocus
+        Accessible.name: qsTr("Close")
+        background: Rectangle {
+            radius: 3
+            color: closeButton.hovered ? "#3E424D" : "transparent"
+            border.width: closeButton.visualFocus ? 1 : 0
+            border.color: AppStyle.linkActiveColor
+        }
+        contentItem: Image {
+            source: "qrc:/Resources/images/running/tab_close.svg"
+            sourceSize: Qt.size(12, 12)
+            fillMode: Image.Pad
+        }
+        onClicked: head.closeClicked()
+    }
+}
