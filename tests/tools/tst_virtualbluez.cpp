@@ -1,4 +1,5 @@
 #include "bluezperipheral.h"
+#include "controlsocket.h"
 #include "machineclock.h"
 #include "virtualbluezbus.h"
 #include "virtualmachine.h"
@@ -10,6 +11,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QLowEnergyController>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -137,6 +139,18 @@ public:
     QList<QByteArray> notifications;
 };
 
+// An error, never connected(), and the controller back to unconnected.
+bool connectIsRefused(const QString &address)
+{
+    Central central(address);
+    QSignalSpy errors(central.controller,
+                      QOverload<QLowEnergyController::Error>::of(&QLowEnergyController::error));
+    QSignalSpy connected(central.controller, &QLowEnergyController::connected);
+    central.controller->connectToDevice();
+    return arrives(errors) && connected.isEmpty() &&
+           central.controller->state() == QLowEnergyController::UnconnectedState;
+}
+
 } // namespace
 
 class TestVirtualBluez : public QObject
@@ -159,6 +173,7 @@ private slots:
     void silentMachineSendsNothing();
     void refusedWriteIsAnError();
     void heldDescriptorReadKeepsTheServiceDiscovering();
+    void controlToolDrivesTheMachines();
 
 private:
     std::unique_ptr<VirtualBluezBus> m_bus;
@@ -284,14 +299,7 @@ void TestVirtualBluez::linkFaultsAreReportedAsDisconnection()
 void TestVirtualBluez::refusedConnectIsAnError()
 {
     QVERIFY(m_bus->setFault(m_address, BluezPeripheral::RefuseConnect, true));
-    Central central(m_address);
-    QSignalSpy errors(central.controller,
-                      QOverload<QLowEnergyController::Error>::of(&QLowEnergyController::error));
-    QSignalSpy connected(central.controller, &QLowEnergyController::connected);
-    central.controller->connectToDevice();
-    QVERIFY(errors.wait(WaitMs));
-    QCOMPARE(central.controller->state(), QLowEnergyController::UnconnectedState);
-    QCOMPARE(connected.count(), 0);
+    QVERIFY(connectIsRefused(m_address));
     QVERIFY(!m_bus->isConnected(m_address));
 }
 
@@ -347,6 +355,52 @@ void TestVirtualBluez::heldDescriptorReadKeepsTheServiceDiscovering()
         [&central] { return central.service->state() == QLowEnergyService::ServiceDiscovered; },
         QuietMs));
     QCOMPARE(central.service->state(), QLowEnergyService::DiscoveringServices);
+}
+
+void TestVirtualBluez::controlToolDrivesTheMachines()
+{
+    const QString socket = ControlSocket::path(QStringLiteral("tst-virtualbluez"));
+    QVERIFY(m_bus->listenForControl(socket));
+    auto tool = [&socket](const QString &commandLine) {
+        QProcess process;
+        process.start(QStringLiteral(VIRTUALPCRCTL),
+                      QStringList{QStringLiteral("--ble"), QStringLiteral("--socket"), socket} +
+                          commandLine.split(QLatin1Char(' ')));
+        process.waitForFinished(WaitMs);
+        return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())
+            .trimmed();
+    };
+
+    const QString added = tool(QStringLiteral("add vela16::Shelf"));
+    QVERIFY2(added.startsWith(QStringLiteral("OK ")), qPrintable(added));
+    const QString address = added.mid(3);
+    QVERIFY(m_bus->addresses().contains(address));
+    QCOMPARE(tool(QStringLiteral("add vela8")),
+             QStringLiteral("ERROR machines reached over BLE are vela16 (firmware 3)"));
+
+    QCOMPARE(tool(QStringLiteral("unplug ") + address), QStringLiteral("OK"));
+    QVERIFY(
+        tool(QStringLiteral("list")).contains(address + QStringLiteral(" vela16 out-of-range")));
+    QVERIFY(!discover(address).isValid());
+    QCOMPARE(tool(QStringLiteral("plug ") + address), QStringLiteral("OK"));
+
+    QCOMPARE(tool(QStringLiteral("fault %1 refuse-connect on").arg(address)), QStringLiteral("OK"));
+    QCOMPARE(tool(QStringLiteral("fault %1 lightning on").arg(address)),
+             QStringLiteral("ERROR no link fault lightning here"));
+    QVERIFY(connectIsRefused(address));
+    QCOMPARE(tool(QStringLiteral("fault %1 refuse-connect off").arg(address)),
+             QStringLiteral("OK"));
+
+    QCOMPARE(tool(QStringLiteral("linkloss ") + address),
+             QStringLiteral("ERROR no radio link to ") + address);
+    Central central(address);
+    QVERIFY(central.link());
+    QSignalSpy disconnected(central.controller, &QLowEnergyController::disconnected);
+    QCOMPARE(tool(QStringLiteral("linkloss ") + address), QStringLiteral("OK"));
+    QVERIFY(disconnected.wait(WaitMs));
+
+    QCOMPARE(tool(QStringLiteral("remove ") + address), QStringLiteral("OK"));
+    QVERIFY(!m_bus->addresses().contains(address));
 }
 
 QTEST_GUILESS_MAIN(TestVirtualBluez)

@@ -151,7 +151,7 @@ void TestVirtualPcrCtl::refusalsAreReported_data()
         << QStringList{QStringLiteral("drop"), QStringLiteral("VELA8-0001"), QStringLiteral("2")}
         << 1 << QStringLiteral("ERROR a rate lies between 0 and 1");
     QTest::newRow("missing argument") << QStringList{QStringLiteral("power")} << 1
-                                      << QStringLiteral("ERROR usage: power SERIAL on|off");
+                                      << QStringLiteral("ERROR usage: power ID on|off");
     QTest::newRow("unknown command") << QStringList{QStringLiteral("explode")} << 1
                                      << QStringLiteral("ERROR unknown command explode; try help");
 }

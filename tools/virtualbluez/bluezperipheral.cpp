@@ -16,6 +16,9 @@ constexpr char Failed[] = "org.bluez.Error.Failed";
 constexpr char NotConnected[] = "org.bluez.Error.NotConnected";
 constexpr char NotPermitted[] = "org.bluez.Error.NotPermitted";
 
+const char *const FaultNames[] = {"refuse-connect", "hold-connect", "silence", "refuse-write",
+                                  "hold-descriptor-read"};
+
 QString text(const char *latin1)
 {
     return QString::fromLatin1(latin1);
@@ -41,6 +44,20 @@ QVariantMap characteristic(const char *uuid, const QString &servicePath, const Q
 }
 
 } // namespace
+
+QStringList BluezPeripheral::faultNames()
+{
+    QStringList names;
+    for (const char *name : FaultNames)
+        names.append(text(name));
+    return names;
+}
+
+std::optional<BluezPeripheral::Fault> BluezPeripheral::faultFromName(const QString &name)
+{
+    const int index = faultNames().indexOf(name);
+    return index < 0 ? std::nullopt : std::optional<Fault>(Fault(index));
+}
 
 BluezPeripheral::BluezPeripheral(VirtualBleMachine *machine, BluezObjectTree *tree,
                                  const QString &adapterPath, QObject *parent)
@@ -111,7 +128,7 @@ void BluezPeripheral::setFault(Fault fault, bool on)
 {
     const unsigned bit = 1u << fault;
     m_faults = on ? (m_faults | bit) : (m_faults & ~bit);
-    qInfo().noquote() << address() << fault << (on ? "on" : "off");
+    qInfo().noquote() << address() << "fault" << FaultNames[fault] << (on ? "on" : "off");
 }
 
 bool BluezPeripheral::hasFault(Fault fault) const

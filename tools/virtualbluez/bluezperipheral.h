@@ -3,6 +3,9 @@
 
 #include <QDBusMessage>
 #include <QObject>
+#include <QStringList>
+
+#include <optional>
 
 class BluezObjectTree;
 class VirtualBleMachine;
@@ -27,6 +30,10 @@ public:
         HoldDescriptorRead, // the descriptor's ReadValue never answers
     };
     Q_ENUM(Fault)
+
+    // The faults' names for the control tool: "refuse-connect", "hold-connect", ...
+    static QStringList faultNames();
+    static std::optional<Fault> faultFromName(const QString &name);
 
     static constexpr char DataServiceUuid[] = "6e400001-b5a3-f393-e0a9-e50e24dcca9e";
     static constexpr char WriteCharacteristicUuid[] = "6e400002-b5a3-f393-e0a9-e50e24dcca9e";

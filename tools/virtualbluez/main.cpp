@@ -5,8 +5,10 @@
 // DBUS_SYSTEM_BUS_ADDRESS pointing there; give the program the same address
 // and BLUETOOTH_FORCE_DBUS_LE_VERSION=5.66. The machines on the air at start
 // are THERMOX_VIRTUAL_BLE_MACHINES (MODEL[:SERIAL[:NAME]],...; by default one
-// vela16) at the speed factor THERMOX_VIRTUAL_SPEED.
+// vela16) at the speed factor THERMOX_VIRTUAL_SPEED. "virtualpcrctl --ble"
+// controls them (socket THERMOX_VIRTUAL_BLE_SOCKET, else "thermox-virtualbluez").
 
+#include "controlsocket.h"
 #include "machineconfig.h"
 #include "virtualbluez.h"
 
@@ -33,5 +35,9 @@ int main(int argc, char *argv[])
         if (bluez.addMachine(config, &error).isEmpty())
             qWarning().noquote() << "virtualbluez:" << error;
     }
+    const QString socketPath =
+        ControlSocket::path(ControlSocket::nameFromEnvironment(ControlSocket::BleMachines));
+    if (!socketPath.isEmpty())
+        bluez.listenForControl(socketPath);
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "virtualbluez.h"
 
 #include "bluezobjecttree.h"
+#include "controlserver.h"
 #include "virtualblemachine.h"
 #include "virtualmachine.h"
 
@@ -75,9 +76,58 @@ bool VirtualBluez::removeMachine(const QString &address)
     return peripheral != nullptr;
 }
 
-QStringList VirtualBluez::addresses() const
+QStringList VirtualBluez::machineIds() const
 {
     return m_peripherals.keys();
+}
+
+bool VirtualBluez::setPlugged(const QString &address, bool inRange)
+{
+    BluezPeripheral *peripheral = m_peripherals.value(address);
+    if (peripheral)
+        peripheral->setInRange(inRange);
+    return peripheral != nullptr;
+}
+
+std::optional<bool> VirtualBluez::isPlugged(const QString &address) const
+{
+    const BluezPeripheral *peripheral = m_peripherals.value(address);
+    return peripheral ? std::optional<bool>(peripheral->machine()->isInRange()) : std::nullopt;
+}
+
+QString VirtualBluez::pluggedName(bool inRange) const
+{
+    return inRange ? QStringLiteral("in-range") : QStringLiteral("out-of-range");
+}
+
+QStringList VirtualBluez::linkFaults() const
+{
+    return BluezPeripheral::faultNames();
+}
+
+bool VirtualBluez::setLinkFault(const QString &address, const QString &fault, bool on)
+{
+    BluezPeripheral *peripheral = m_peripherals.value(address);
+    const auto known = BluezPeripheral::faultFromName(fault);
+    if (peripheral && known)
+        peripheral->setFault(*known, on);
+    return peripheral && known;
+}
+
+bool VirtualBluez::loseLink(const QString &address)
+{
+    BluezPeripheral *peripheral = m_peripherals.value(address);
+    if (!peripheral || !peripheral->isConnected())
+        return false;
+    peripheral->loseLink();
+    return true;
+}
+
+bool VirtualBluez::listenForControl(const QString &serverPath)
+{
+    delete m_control;
+    m_control = new ControlServer(this, this);
+    return m_control->listen(serverPath);
 }
 
 BluezPeripheral *VirtualBluez::peripheral(const QString &address) const

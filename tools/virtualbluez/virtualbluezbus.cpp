@@ -111,7 +111,7 @@ QStringList VirtualBluezBus::addresses()
 {
     QStringList addresses;
     if (m_bluez)
-        onDaemonThread([&] { addresses = m_bluez->addresses(); });
+        onDaemonThread([&] { addresses = m_bluez->machineIds(); });
     return addresses;
 }
 
@@ -161,6 +161,14 @@ void VirtualBluezBus::setDefaultSpeed(double speed)
 {
     if (m_bluez)
         onDaemonThread([this, speed] { m_bluez->setDefaultSpeed(speed); });
+}
+
+bool VirtualBluezBus::listenForControl(const QString &serverPath)
+{
+    bool listening = false;
+    if (m_bluez)
+        onDaemonThread([&] { listening = m_bluez->listenForControl(serverPath); });
+    return listening;
 }
 
 bool VirtualBluezBus::withPeripheral(const QString &address,

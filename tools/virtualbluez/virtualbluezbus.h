@@ -54,6 +54,8 @@ public:
     bool withMachine(const QString &address, const std::function<void(VirtualMachine &)> &work);
     // Speed factor of the machines added from now on.
     void setDefaultSpeed(double speed);
+    // Lets the control tool ("virtualpcrctl --ble") reach the machines at that socket path.
+    bool listenForControl(const QString &serverPath);
 
 private:
     bool startBus();

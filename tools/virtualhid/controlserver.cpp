@@ -1,6 +1,6 @@
 #include "controlserver.h"
 
-#include "virtualhidhub.h"
+#include "machinerack.h"
 #include "virtualmachine.h"
 
 #include <QDebug>
@@ -53,20 +53,22 @@ const ControlServer::Command ControlServer::Commands[] = {
     {"help", "help", 0, &ControlServer::help},
     {"list", "list", 0, &ControlServer::list},
     {"add", "add MODEL[:SERIAL[:NAME]]", 1, &ControlServer::add},
-    {"remove", "remove SERIAL", 1, &ControlServer::remove},
-    {"plug", "plug SERIAL", 1, &ControlServer::plug},
-    {"unplug", "unplug SERIAL", 1, &ControlServer::unplug},
-    {"power", "power SERIAL on|off", 2, &ControlServer::power},
-    {"busy", "busy SERIAL on|off", 2, &ControlServer::busy},
-    {"drop", "drop SERIAL RATE (0 to 1)", 2, &ControlServer::drop},
-    {"corrupt", "corrupt SERIAL RATE (0 to 1)", 2, &ControlServer::corrupt},
-    {"speed", "speed SERIAL FACTOR", 2, &ControlServer::speed},
-    {"advance", "advance SERIAL SECONDS", 2, &ControlServer::advance},
+    {"remove", "remove ID", 1, &ControlServer::remove},
+    {"plug", "plug ID", 1, &ControlServer::plug},
+    {"unplug", "unplug ID", 1, &ControlServer::unplug},
+    {"power", "power ID on|off", 2, &ControlServer::power},
+    {"busy", "busy ID on|off", 2, &ControlServer::busy},
+    {"drop", "drop ID RATE (0 to 1)", 2, &ControlServer::drop},
+    {"corrupt", "corrupt ID RATE (0 to 1)", 2, &ControlServer::corrupt},
+    {"speed", "speed ID FACTOR", 2, &ControlServer::speed},
+    {"advance", "advance ID SECONDS", 2, &ControlServer::advance},
+    {"linkloss", "linkloss ID (BLE)", 1, &ControlServer::linkLoss},
+    {"fault", "fault ID NAME on|off (BLE; list shows the names)", 3, &ControlServer::linkFault},
 };
 
-ControlServer::ControlServer(VirtualHidHub *hub, QObject *parent)
+ControlServer::ControlServer(MachineRack *rack, QObject *parent)
     : QObject(parent)
-    , m_hub(hub)
+    , m_rack(rack)
     , m_server(new QLocalServer(this))
 {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -153,9 +155,12 @@ QString ControlServer::help(const QStringList &)
 QString ControlServer::list(const QStringList &)
 {
     QStringList lines;
-    for (const QString &serialNumber : m_hub->serialNumbers())
-        lines.append(describe(serialNumber));
-    return ok(QString::number(lines.size()) + QStringLiteral(" machines") +
+    for (const QString &id : m_rack->machineIds())
+        lines.append(describe(id));
+    const QStringList faults = m_rack->linkFaults();
+    if (!faults.isEmpty())
+        lines.append(QStringLiteral("link faults: ") + faults.join(QLatin1Char(' ')));
+    return ok(QString::number(m_rack->machineIds().size()) + QStringLiteral(" machines") +
               (lines.isEmpty() ? QString() : QLatin1Char('\n') + lines.join(QLatin1Char('\n'))));
 }
 
@@ -166,13 +171,13 @@ QString ControlServer::add(const QStringList &arguments)
     if (!config)
         return failure(error);
     config->outOfTheBox = true;
-    const QString serialNumber = m_hub->addMachine(*config, &error);
-    return serialNumber.isEmpty() ? failure(error) : ok(serialNumber);
+    const QString id = m_rack->addMachine(*config, &error);
+    return id.isEmpty() ? failure(error) : ok(id);
 }
 
 QString ControlServer::remove(const QStringList &arguments)
 {
-    return m_hub->removeMachine(arguments.first())
+    return m_rack->removeMachine(arguments.first())
                ? ok()
                : failure(QStringLiteral("no machine ") + arguments.first());
 }
@@ -229,15 +234,32 @@ QString ControlServer::advance(const QStringList &arguments)
     });
 }
 
-QString ControlServer::describe(const QString &serialNumber) const
+QString ControlServer::linkLoss(const QStringList &arguments)
 {
-    const VirtualMachine *machine = m_hub->machine(serialNumber);
+    return m_rack->loseLink(arguments.first())
+               ? ok()
+               : failure(QStringLiteral("no radio link to ") + arguments.first());
+}
+
+QString ControlServer::linkFault(const QStringList &arguments)
+{
+    const auto on = onOff(arguments.at(2));
+    if (!on)
+        return failure(QStringLiteral("say on or off"));
+    if (!m_rack->linkFaults().contains(arguments.at(1)))
+        return failure(QStringLiteral("no link fault %1 here").arg(arguments.at(1)));
+    return m_rack->setLinkFault(arguments.first(), arguments.at(1), *on)
+               ? ok()
+               : failure(QStringLiteral("no machine ") + arguments.first());
+}
+
+QString ControlServer::describe(const QString &id) const
+{
+    const VirtualMachine *machine = m_rack->machine(id);
     const RunEngine *engine = machine->engine();
     return QStringLiteral("%1 %2 %3 power=%4 busy=%5 status=%6 step=%7 cycle=%8 time=%9 "
                           "block=%10 lid=%11 speed=%12 drop=%13 corrupt=%14 name=%15")
-        .arg(serialNumber, machine->modelName(),
-             m_hub->isPlugged(serialNumber).value_or(false) ? QStringLiteral("plugged")
-                                                            : QStringLiteral("unplugged"),
+        .arg(id, machine->modelName(), m_rack->pluggedName(m_rack->isPlugged(id).value_or(false)),
              machine->isPowered() ? QStringLiteral("on") : QStringLiteral("off"),
              machine->isHeldByOtherHost() ? QStringLiteral("on") : QStringLiteral("off"),
              statusName(engine->status()))
@@ -252,11 +274,9 @@ QString ControlServer::describe(const QString &serialNumber) const
         .arg(machine->machineName());
 }
 
-QString ControlServer::setPlugged(const QString &serialNumber, bool plugged)
+QString ControlServer::setPlugged(const QString &id, bool plugged)
 {
-    return m_hub->setPlugged(serialNumber, plugged)
-               ? ok()
-               : failure(QStringLiteral("no machine ") + serialNumber);
+    return m_rack->setPlugged(id, plugged) ? ok() : failure(QStringLiteral("no machine ") + id);
 }
 
 QString ControlServer::setSwitch(const QStringList &arguments, void (VirtualMachine::*setter)(bool))
@@ -282,11 +302,11 @@ QString ControlServer::setFaultRate(const QStringList &arguments,
     });
 }
 
-QString ControlServer::changeMachine(const QString &serialNumber,
+QString ControlServer::changeMachine(const QString &id,
                                      const std::function<QString(VirtualMachine &)> &change)
 {
-    VirtualMachine *machine = m_hub->machine(serialNumber);
+    VirtualMachine *machine = m_rack->machine(id);
     if (!machine)
-        return failure(QStringLiteral("no machine ") + serialNumber);
+        return failure(QStringLiteral("no machine ") + id);
     return change(*machine);
 }

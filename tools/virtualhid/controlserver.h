@@ -9,11 +9,12 @@
 class FrameFaults;
 class QLocalServer;
 class QLocalSocket;
-class VirtualHidHub;
+class MachineRack;
 class VirtualMachine;
 
 // Lets the control tool add, remove and fault machines from outside, over a
-// local socket only the user can reach. One command line per connection;
+// local socket only the user can reach: the USB hub's or the virtual
+// Bluetooth daemon's. One command line per connection;
 // the reply starts with "OK" or "ERROR", and the server then hangs up.
 class ControlServer : public QObject
 {
@@ -22,7 +23,7 @@ class ControlServer : public QObject
 public:
     static constexpr int MaxCommandBytes = 1024;
 
-    ControlServer(VirtualHidHub *hub, QObject *parent = nullptr);
+    ControlServer(MachineRack *rack, QObject *parent = nullptr);
 
     // `path` is the socket's full path (see ControlSocket).
     bool listen(const QString &path);
@@ -57,8 +58,10 @@ private:
     QString corrupt(const QStringList &arguments);
     QString speed(const QStringList &arguments);
     QString advance(const QStringList &arguments);
+    QString linkLoss(const QStringList &arguments);
+    QString linkFault(const QStringList &arguments);
 
-    QString describe(const QString &serialNumber) const;
+    QString describe(const QString &id) const;
     QString setPlugged(const QString &serialNumber, bool plugged);
     QString setSwitch(const QStringList &arguments, void (VirtualMachine::*setter)(bool));
     QString setFaultRate(const QStringList &arguments, void (FrameFaults::*setter)(double));
@@ -67,7 +70,7 @@ private:
     QString changeMachine(const QString &serialNumber,
                           const std::function<QString(VirtualMachine &)> &change);
 
-    VirtualHidHub *const m_hub;
+    MachineRack *const m_rack;
     QLocalServer *const m_server;
 };
 

@@ -3,15 +3,18 @@
 #include <QDir>
 #include <QStandardPaths>
 
-QString ControlSocket::defaultName()
+QString ControlSocket::defaultName(Machines machines)
 {
-    return QStringLiteral("thermox-virtualpcr");
+    return machines == UsbMachines ? QStringLiteral("thermox-virtualpcr")
+                                   : QStringLiteral("thermox-virtualbluez");
 }
 
-QString ControlSocket::nameFromEnvironment()
+QString ControlSocket::nameFromEnvironment(Machines machines)
 {
-    const char *const variable = "THERMOX_VIRTUAL_SOCKET";
-    return qEnvironmentVariableIsSet(variable) ? qEnvironmentVariable(variable) : defaultName();
+    const char *const variable =
+        machines == UsbMachines ? "THERMOX_VIRTUAL_SOCKET" : "THERMOX_VIRTUAL_BLE_SOCKET";
+    return qEnvironmentVariableIsSet(variable) ? qEnvironmentVariable(variable)
+                                               : defaultName(machines);
 }
 
 QString ControlSocket::path(const QString &name)

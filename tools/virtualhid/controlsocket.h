@@ -10,10 +10,14 @@
 class ControlSocket
 {
 public:
-    static QString defaultName();
-    // The name THERMOX_VIRTUAL_SOCKET gives, the default name when it is
-    // not set; empty when it is set to nothing.
-    static QString nameFromEnvironment();
+    // The USB machines live in the program; the BLE machines in the
+    // virtual Bluetooth daemon, which listens on a socket of its own.
+    enum Machines { UsbMachines, BleMachines };
+
+    static QString defaultName(Machines machines = UsbMachines);
+    // The name THERMOX_VIRTUAL_SOCKET (THERMOX_VIRTUAL_BLE_SOCKET) gives,
+    // the default name when it is not set; empty when it is set to nothing.
+    static QString nameFromEnvironment(Machines machines = UsbMachines);
     // A bare name goes into the runtime folder; a path stays as it is; an
     // empty name has no path.
     static QString path(const QString &name);

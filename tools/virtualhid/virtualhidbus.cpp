@@ -79,7 +79,7 @@ bool VirtualHidBus::setPlugged(const QString &serialNumber, bool plugged)
 
 QStringList VirtualHidBus::serialNumbers()
 {
-    return onMachinesThread(QStringList(), [](VirtualHidHub *hub) { return hub->serialNumbers(); });
+    return onMachinesThread(QStringList(), [](VirtualHidHub *hub) { return hub->machineIds(); });
 }
 
 bool VirtualHidBus::withMachine(const QString &serialNumber,

@@ -71,6 +71,11 @@ bool VirtualHidHub::setPlugged(const QString &serialNumber, bool plugged)
     return true;
 }
 
+QString VirtualHidHub::pluggedName(bool plugged) const
+{
+    return plugged ? QStringLiteral("plugged") : QStringLiteral("unplugged");
+}
+
 std::optional<bool> VirtualHidHub::isPlugged(const QString &serialNumber) const
 {
     const VirtualHidDevice *device = deviceBySerialNumber(serialNumber);
@@ -85,7 +90,7 @@ VirtualMachine *VirtualHidHub::machine(const QString &serialNumber) const
     return device ? device->machine() : nullptr;
 }
 
-QStringList VirtualHidHub::serialNumbers() const
+QStringList VirtualHidHub::machineIds() const
 {
     QMutexLocker locker(&m_mutex);
     QStringList serialNumbers;

@@ -2,6 +2,7 @@
 #define VIRTUALHIDHUB_H
 
 #include "machineconfig.h"
+#include "machinerack.h"
 
 #include <QList>
 #include <QMutex>
@@ -20,7 +21,7 @@ class VirtualMachine;
 // machines' thread and owns the machines; plugging, unplugging and faults
 // happen there. Enumeration, opening, writing and closing come from the
 // program's threads and only take the hub's lock.
-class VirtualHidHub : public QObject
+class VirtualHidHub : public QObject, public MachineRack
 {
     Q_OBJECT
 
@@ -39,12 +40,13 @@ public:
 
     // The machines' thread only.
     // Plugs in a new machine running at the default speed; its serial number, or "" on error.
-    QString addMachine(const MachineConfig &config, QString *error);
-    bool removeMachine(const QString &serialNumber);
-    bool setPlugged(const QString &serialNumber, bool plugged);
-    std::optional<bool> isPlugged(const QString &serialNumber) const;
-    VirtualMachine *machine(const QString &serialNumber) const;
-    QStringList serialNumbers() const;
+    QString addMachine(const MachineConfig &config, QString *error) override;
+    bool removeMachine(const QString &serialNumber) override;
+    bool setPlugged(const QString &serialNumber, bool plugged) override;
+    std::optional<bool> isPlugged(const QString &serialNumber) const override;
+    QString pluggedName(bool plugged) const override;
+    VirtualMachine *machine(const QString &serialNumber) const override;
+    QStringList machineIds() const override;
     void setDefaultSpeed(double speed);
     // Listens for the control tool; false when the name is taken by a live server.
     bool listenForControl(const QString &serverPath);
