@@ -16,6 +16,7 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDebug>
+#include <QTextStream>
 
 int main(int argc, char *argv[])
 {
@@ -39,5 +40,7 @@ int main(int argc, char *argv[])
         ControlSocket::path(ControlSocket::nameFromEnvironment(ControlSocket::BleMachines));
     if (!socketPath.isEmpty())
         bluez.listenForControl(socketPath);
+    // What a script starting the daemon waits for before it starts a client.
+    QTextStream(stdout) << "ready" << Qt::endl;
     return app.exec();
 }
