@@ -1,0 +1,5 @@
+#include "bledevicescommonfinder.h"
+
+BLEDevicesCommonFinder::BLEDevicesCommonFinder(QObject *parent)
+    : BLEDevicesBaseFinder(parent)
+{}
