@@ -17,6 +17,10 @@ QString ScannerProgram::filePath()
     if (!dladdr(reinterpret_cast<const void *>(&ScannerProgram::filePath), &library) ||
         !library.dli_fname)
         return name();
-    const QString folder = QFileInfo(QString::fromLocal8Bit(library.dli_fname)).absolutePath();
+    // Beside the library file itself, wherever a link to it was loaded from.
+    const QFileInfo file(QString::fromLocal8Bit(library.dli_fname));
+    const QString canonical = file.canonicalFilePath();
+    const QString folder =
+        QFileInfo(canonical.isEmpty() ? file.absoluteFilePath() : canonical).absolutePath();
     return QDir(folder).filePath(name());
 }
