@@ -165,6 +165,8 @@ private slots:
     void machineIsDiscoveredAsLowEnergyWithItsService();
     void framesCrossTheLink();
     void disconnectClosesTheMachineSide();
+    void controllerDeletedWhileConnectedFreesTheMachine();
+    void notificationsFlowOnlyOnceEnabled();
     void machineOutOfRangeIsNotDiscovered();
     void linkFaultsAreReportedAsDisconnection_data();
     void linkFaultsAreReportedAsDisconnection();
@@ -258,6 +260,32 @@ void TestVirtualBluez::disconnectClosesTheMachineSide()
     // The machine serves one link at a time: it is free for the next one.
     Central next(m_address);
     QVERIFY(next.link());
+}
+
+void TestVirtualBluez::controllerDeletedWhileConnectedFreesTheMachine()
+{
+    {
+        Central central(m_address);
+        QVERIFY(central.link());
+        QTest::ignoreMessage(QtWarningMsg, "Low Energy Controller deleted while connected.");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!m_bus->isConnected(m_address), WaitMs);
+    Central next(m_address);
+    QVERIFY(next.link());
+}
+
+void TestVirtualBluez::notificationsFlowOnlyOnceEnabled()
+{
+    Central central(m_address);
+    QVERIFY(central.connectToMachine());
+    QVERIFY(central.discoverDataService());
+    QVERIFY(central.discoverDetails());
+    QVERIFY(m_bus->withMachine(
+        m_address, [](VirtualMachine &machine) { machine.clock()->setSpeed(FastSpeed); }));
+    QSignalSpy changed(central.service, &QLowEnergyService::characteristicChanged);
+    QVERIFY(!changed.wait(QuietMs));
+    QVERIFY(central.enableNotifications());
+    QVERIFY(changed.wait(WaitMs));
 }
 
 void TestVirtualBluez::machineOutOfRangeIsNotDiscovered()
