@@ -51,6 +51,59 @@
     </message>
 </context>
 <context>
+    <name>DeviceRow</name>
+    <message>
+        <source>Model:</source>
+        <translation>Modèle&#xa0;:</translation>
+    </message>
+    <message>
+        <source>BLE name:</source>
+        <translation>Nom BLE&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Firmware:</source>
+        <translation>Firmware&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Auto start
+</source>
+        <translation>Démarrage auto
+</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>OUI</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>NON</translation>
+    </message>
+    <message>
+        <source>DISCONNECT</source>
+        <translation>DÉCONNECTER</translation>
+    </message>
+    <message>
+        <source>CONNECT</source>
+        <translation>CONNECTER</translation>
+    </message>
+    <message>
+        <source>EDIT</source>
+        <translation>MODIFIER</translation>
+    </message>
+    <message>
+        <source>DELETE</source>
+        <translation>SUPPRIMER</translation>
+    </message>
+    <message>
+        <source>INFO</source>
+        <translation>INFO</translation>
+    </message>
+    <message>
+        <source>APPLY</source>
+        <translation>APPLIQUER</translation>
+    </message>
+</context>
+<context>
     <name>DeviceRowState</name>
     <message>
         <source>Busy</source>
@@ -82,6 +135,47 @@
     </message>
 </context>
 <context>
+    <name>DevicesPage</name>
+    <message>
+        <source>Warning</source>
+        <translation>Avertissement</translation>
+    </message>
+    <message>
+        <source>Do you want to delete the &apos;%1&apos; device?</source>
+        <translation>Voulez-vous supprimer l&apos;appareil «&#xa0;%1&#xa0;»&#xa0;?</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Device details</source>
+        <translation>Détails de l&apos;appareil</translation>
+    </message>
+    <message>
+        <source>Serial number: %1
+BLE id: %2</source>
+        <translation>Numéro de série&#xa0;: %1
+Identifiant BLE&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>Devices</source>
+        <translation>Appareils</translation>
+    </message>
+    <message>
+        <source>Scanning...</source>
+        <translation>Recherche…</translation>
+    </message>
+    <message>
+        <source>Scan</source>
+        <translation>Rechercher</translation>
+    </message>
+</context>
+<context>
     <name>LanguageModel</name>
     <message>
         <source>Auto</source>
@@ -102,6 +196,90 @@
     <message>
         <source>Language will be changed to &lt;b&gt;%1&lt;/b&gt; with next application restart</source>
         <translation>La langue passera à &lt;b&gt;%1&lt;/b&gt; au prochain démarrage de l&apos;application</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryAddMenu</name>
+    <message>
+        <source>PCR</source>
+        <translation>PCR</translation>
+    </message>
+    <message>
+        <source>Heat Block</source>
+        <translation>Bloc chauffant</translation>
+    </message>
+    <message>
+        <source>Linear Ramp</source>
+        <translation>Rampe linéaire</translation>
+    </message>
+    <message>
+        <source>Flex</source>
+        <translation>Flex</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryPage</name>
+    <message>
+        <source>Most used</source>
+        <translation>Plus utilisés</translation>
+    </message>
+    <message>
+        <source>A-Z</source>
+        <translation>A-Z</translation>
+    </message>
+    <message>
+        <source>Recent</source>
+        <translation>Récents</translation>
+    </message>
+    <message>
+        <source>Favorites</source>
+        <translation>Favoris</translation>
+    </message>
+    <message>
+        <source>Library</source>
+        <translation>Bibliothèque</translation>
+    </message>
+    <message>
+        <source>THERE ARE NO PROTOCOLS IN THE LIBRARY.</source>
+        <translation>LA BIBLIOTHÈQUE NE CONTIENT AUCUN PROTOCOLE.</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryRow</name>
+    <message>
+        <source>Running</source>
+        <translation>En cours</translation>
+    </message>
+    <message>
+        <source>FLEX</source>
+        <translation>FLEX</translation>
+    </message>
+    <message>
+        <source>vela16</source>
+        <translation>vela16</translation>
+    </message>
+    <message>
+        <source>RUN</source>
+        <translation>LANCER</translation>
+    </message>
+    <message>
+        <source>EDIT</source>
+        <translation>MODIFIER</translation>
+    </message>
+    <message>
+        <source>COPY</source>
+        <translation>COPIER</translation>
+    </message>
+    <message>
+        <source>DELETE</source>
+        <translation>SUPPRIMER</translation>
+    </message>
+</context>
+<context>
+    <name>LibrarySortSelector</name>
+    <message>
+        <source>Sort by: </source>
+        <translation>Trier par&#xa0;: </translation>
     </message>
 </context>
 <context>
@@ -383,6 +561,129 @@
     <message>
         <source>Cool down</source>
         <translation>Refroidissement</translation>
+    </message>
+</context>
+<context>
+    <name>RunDialog</name>
+    <message>
+        <source>Select PCR machine</source>
+        <translation>Choisir le thermocycleur</translation>
+    </message>
+    <message>
+        <source>No PCR machine connected</source>
+        <translation>Aucun thermocycleur connecté</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Please connect a Thermox machine
+ and press Run</source>
+        <translation>Veuillez connecter un appareil Thermox
+ et appuyer sur Lancer</translation>
+    </message>
+    <message>
+        <source>Upload</source>
+        <translation>Envoyer</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>Lancer</translation>
+    </message>
+</context>
+<context>
+    <name>RunDnaChart</name>
+    <message>
+        <source>DNA copies </source>
+        <translation>Copies d&apos;ADN </translation>
+    </message>
+    <message>
+        <source>Cycle No. </source>
+        <translation>Cycle n°&#xa0;</translation>
+    </message>
+</context>
+<context>
+    <name>RunTempChart</name>
+    <message>
+        <source>Sample temp: </source>
+        <translation>Temp. échantillon&#xa0;: </translation>
+    </message>
+    <message>
+        <source>Lid temp: </source>
+        <translation>Temp. couvercle&#xa0;: </translation>
+    </message>
+    <message>
+        <source>LID HOT</source>
+        <translation>COUVERCLE CHAUD</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Temps</translation>
+    </message>
+</context>
+<context>
+    <name>RunningInfo</name>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Protocol name: </source>
+        <translation>Nom du protocole&#xa0;: </translation>
+    </message>
+</context>
+<context>
+    <name>RunningStatus</name>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Reprendre</translation>
+    </message>
+    <message>
+        <source>Restart</source>
+        <translation>Relancer</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+</context>
+<context>
+    <name>RunningStepInfo</name>
+    <message>
+        <source>Step %1: %2</source>
+        <translation>Étape %1&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>Cycle: </source>
+        <translation>Cycle&#xa0;: </translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 sur %2</translation>
+    </message>
+    <message>
+        <source>Step: </source>
+        <translation>Étape&#xa0;: </translation>
+    </message>
+    <message>
+        <source>Step time: </source>
+        <translation>Durée de l&apos;étape&#xa0;: </translation>
+    </message>
+    <message>
+        <source>Total time: </source>
+        <translation>Durée totale&#xa0;: </translation>
+    </message>
+</context>
+<context>
+    <name>RunningTabHead</name>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
     </message>
 </context>
 </TS>

@@ -51,6 +51,59 @@
     </message>
 </context>
 <context>
+    <name>DeviceRow</name>
+    <message>
+        <source>Model:</source>
+        <translation>Model:</translation>
+    </message>
+    <message>
+        <source>BLE name:</source>
+        <translation>Nazwa BLE:</translation>
+    </message>
+    <message>
+        <source>Firmware:</source>
+        <translation>Firmware:</translation>
+    </message>
+    <message>
+        <source>Auto start
+</source>
+        <translation>Autostart
+</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>WŁ.</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>WYŁ.</translation>
+    </message>
+    <message>
+        <source>DISCONNECT</source>
+        <translation>ROZŁĄCZ</translation>
+    </message>
+    <message>
+        <source>CONNECT</source>
+        <translation>POŁĄCZ</translation>
+    </message>
+    <message>
+        <source>EDIT</source>
+        <translation>EDYTUJ</translation>
+    </message>
+    <message>
+        <source>DELETE</source>
+        <translation>USUŃ</translation>
+    </message>
+    <message>
+        <source>INFO</source>
+        <translation>INFO</translation>
+    </message>
+    <message>
+        <source>APPLY</source>
+        <translation>ZASTOSUJ</translation>
+    </message>
+</context>
+<context>
     <name>DeviceRowState</name>
     <message>
         <source>Busy</source>
@@ -82,6 +135,47 @@
     </message>
 </context>
 <context>
+    <name>DevicesPage</name>
+    <message>
+        <source>Warning</source>
+        <translation>Ostrzeżenie</translation>
+    </message>
+    <message>
+        <source>Do you want to delete the &apos;%1&apos; device?</source>
+        <translation>Czy chcesz usunąć urządzenie „%1”?</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Anuluj</translation>
+    </message>
+    <message>
+        <source>Device details</source>
+        <translation>Szczegóły urządzenia</translation>
+    </message>
+    <message>
+        <source>Serial number: %1
+BLE id: %2</source>
+        <translation>Numer seryjny: %1
+Identyfikator BLE: %2</translation>
+    </message>
+    <message>
+        <source>Devices</source>
+        <translation>Urządzenia</translation>
+    </message>
+    <message>
+        <source>Scanning...</source>
+        <translation>Skanowanie…</translation>
+    </message>
+    <message>
+        <source>Scan</source>
+        <translation>Skanuj</translation>
+    </message>
+</context>
+<context>
     <name>LanguageModel</name>
     <message>
         <source>Auto</source>
@@ -102,6 +196,90 @@
     <message>
         <source>Language will be changed to &lt;b&gt;%1&lt;/b&gt; with next application restart</source>
         <translation>Język zostanie zmieniony przy następnym uruchomieniu aplikacji na: &lt;b&gt;%1&lt;/b&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryAddMenu</name>
+    <message>
+        <source>PCR</source>
+        <translation>PCR</translation>
+    </message>
+    <message>
+        <source>Heat Block</source>
+        <translation>Blok grzejny</translation>
+    </message>
+    <message>
+        <source>Linear Ramp</source>
+        <translation>Rampa liniowa</translation>
+    </message>
+    <message>
+        <source>Flex</source>
+        <translation>Flex</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryPage</name>
+    <message>
+        <source>Most used</source>
+        <translation>Najczęściej używane</translation>
+    </message>
+    <message>
+        <source>A-Z</source>
+        <translation>A-Z</translation>
+    </message>
+    <message>
+        <source>Recent</source>
+        <translation>Ostatnie</translation>
+    </message>
+    <message>
+        <source>Favorites</source>
+        <translation>Ulubione</translation>
+    </message>
+    <message>
+        <source>Library</source>
+        <translation>Biblioteka</translation>
+    </message>
+    <message>
+        <source>THERE ARE NO PROTOCOLS IN THE LIBRARY.</source>
+        <translation>BRAK PROTOKOŁÓW W BIBLIOTECE.</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryRow</name>
+    <message>
+        <source>Running</source>
+        <translation>W toku</translation>
+    </message>
+    <message>
+        <source>FLEX</source>
+        <translation>FLEX</translation>
+    </message>
+    <message>
+        <source>vela16</source>
+        <translation>vela16</translation>
+    </message>
+    <message>
+        <source>RUN</source>
+        <translation>URUCHOM</translation>
+    </message>
+    <message>
+        <source>EDIT</source>
+        <translation>EDYTUJ</translation>
+    </message>
+    <message>
+        <source>COPY</source>
+        <translation>KOPIUJ</translation>
+    </message>
+    <message>
+        <source>DELETE</source>
+        <translation>USUŃ</translation>
+    </message>
+</context>
+<context>
+    <name>LibrarySortSelector</name>
+    <message>
+        <source>Sort by: </source>
+        <translation>Sortuj według: </translation>
     </message>
 </context>
 <context>
@@ -383,6 +561,129 @@
     <message>
         <source>Cool down</source>
         <translation>Chłodzenie</translation>
+    </message>
+</context>
+<context>
+    <name>RunDialog</name>
+    <message>
+        <source>Select PCR machine</source>
+        <translation>Wybierz termocykler</translation>
+    </message>
+    <message>
+        <source>No PCR machine connected</source>
+        <translation>Brak podłączonego termocyklera</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Zamknij</translation>
+    </message>
+    <message>
+        <source>Please connect a Thermox machine
+ and press Run</source>
+        <translation>Podłącz urządzenie Thermox
+ i naciśnij Uruchom</translation>
+    </message>
+    <message>
+        <source>Upload</source>
+        <translation>Wyślij</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>Uruchom</translation>
+    </message>
+</context>
+<context>
+    <name>RunDnaChart</name>
+    <message>
+        <source>DNA copies </source>
+        <translation>Kopie DNA </translation>
+    </message>
+    <message>
+        <source>Cycle No. </source>
+        <translation>Cykl nr </translation>
+    </message>
+</context>
+<context>
+    <name>RunTempChart</name>
+    <message>
+        <source>Sample temp: </source>
+        <translation>Temp. próbki: </translation>
+    </message>
+    <message>
+        <source>Lid temp: </source>
+        <translation>Temp. pokrywy: </translation>
+    </message>
+    <message>
+        <source>LID HOT</source>
+        <translation>GORĄCA POKRYWA</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Czas</translation>
+    </message>
+</context>
+<context>
+    <name>RunningInfo</name>
+    <message>
+        <source>Info</source>
+        <translation>Informacja</translation>
+    </message>
+    <message>
+        <source>Protocol name: </source>
+        <translation>Nazwa protokołu: </translation>
+    </message>
+</context>
+<context>
+    <name>RunningStatus</name>
+    <message>
+        <source>Pause</source>
+        <translation>Wstrzymaj</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Wznów</translation>
+    </message>
+    <message>
+        <source>Restart</source>
+        <translation>Uruchom ponownie</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Anuluj</translation>
+    </message>
+</context>
+<context>
+    <name>RunningStepInfo</name>
+    <message>
+        <source>Step %1: %2</source>
+        <translation>Krok %1: %2</translation>
+    </message>
+    <message>
+        <source>Cycle: </source>
+        <translation>Cykl: </translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 z %2</translation>
+    </message>
+    <message>
+        <source>Step: </source>
+        <translation>Krok: </translation>
+    </message>
+    <message>
+        <source>Step time: </source>
+        <translation>Czas kroku: </translation>
+    </message>
+    <message>
+        <source>Total time: </source>
+        <translation>Czas całkowity: </translation>
+    </message>
+</context>
+<context>
+    <name>RunningTabHead</name>
+    <message>
+        <source>Close</source>
+        <translation>Zamknij</translation>
     </message>
 </context>
 </TS>
