@@ -117,5 +117,9 @@ int main(int argc, char *argv[])
     const QUrl mainWindow(QStringLiteral("qrc:/main"));
     engine.load(mainWindow);
     qInfo() << "Main window loaded from" << mainWindow;
-    return app.exec();
+    const int exitCode = app.exec();
+    // The window goes before the core it shows, so that no binding reads a
+    // destroyed object.
+    qDeleteAll(engine.rootObjects());
+    return exitCode;
 }

@@ -15,6 +15,7 @@
 #include "ui/chartseriesfeeder.h"
 #include "ui/runningviewrules.h"
 #include "ui/devicerowstate.h"
+#include "ui/focusnavigator.h"
 #include "utils/pcrconst.h"
 
 #include <QQmlContext>
@@ -77,6 +78,7 @@ void registerQmlTypes()
     qmlRegisterUncreatableType<PCRConst>(
         "PCR", 1, 0, "ConnectionType",
         QStringLiteral("Contain enum with possible connection types."));
+    qmlRegisterType<FocusNavigator>("Utils", 1, 0, "FocusNavigator");
     qmlRegisterType<DeviceRowState>("Utils", 1, 0, "DeviceRowState");
     registerRunningViewTypes();
 }

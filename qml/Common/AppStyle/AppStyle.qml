@@ -68,5 +68,27 @@ QtObject {
     readonly property real secondaryLabelOpacity: 0.4
     readonly property int statusColorFadeDuration: 500
 
+    readonly property color titleBarColor: selectedRowColor
+    readonly property color warningTitleBarColor: redButtonColor
+    readonly property color titleTextColor: "#FFFFFF"
+    readonly property color coverColor: "#80000000"
+    readonly property color separatorColor: "#3A3D45"
+    readonly property color focusFrameColor: "#FFFFFF"
+
+    // Frame geometry shared by the window, its dialogs and message windows
+    readonly property int leftColumnWidth: 224
+    readonly property int logoBandHeight: 70
+    readonly property int topBarHeight: 70
+    readonly property int menuEntryHeight: 56
+    readonly property int menuCurrentBarWidth: 4
+    readonly property int titleBarHeight: 48
+    readonly property int buttonHeight: 36
+    readonly property int defaultDialogWidth: 480
+    readonly property int defaultDialogHeight: 260
+    readonly property int cornerRadius: 6
+    readonly property int messagePixelSize: 16
+    readonly property int textPixelSize: 14
+    readonly property int titlePixelSize: 18
+
     readonly property string fontFamily: "Lato"
 }

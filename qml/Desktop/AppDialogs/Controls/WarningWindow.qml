@@ -1,0 +1,24 @@
+import QtQuick 2.15
+import Common.AppStyle 1.0
+import Common.AppControls 1.0
+
+// A message window with a red title bar and a centred message; its users
+// add the buttons.
+AbstractWindowFrame {
+    id: window
+
+    property string text
+
+    title: qsTr("Warning")
+    titleColor: AppStyle.warningTitleBarColor
+
+    AppLabel {
+        objectName: "warningText"
+        anchors.fill: parent
+        text: window.text
+        wrapMode: Text.Wrap
+        elide: Text.ElideNone
+        horizontalAlignment: Text.AlignHCenter
+        font.pixelSize: AppStyle.messagePixelSize
+    }
+}
