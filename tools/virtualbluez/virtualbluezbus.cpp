@@ -1,9 +1,11 @@
 #include "virtualbluezbus.h"
 
 #include "virtualbluez.h"
+#include "virtualmachine.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QDBusMessage>
 
 namespace {
 
@@ -107,7 +109,7 @@ bool VirtualBluezBus::removeMachine(const QString &address)
     return removed;
 }
 
-QStringList VirtualBluezBus::addresses()
+QStringList VirtualBluezBus::machineIds()
 {
     QStringList addresses;
     if (m_bluez)
@@ -140,6 +142,21 @@ bool VirtualBluezBus::isConnected(const QString &address)
 bool VirtualBluezBus::isNotifying(const QString &address)
 {
     return peripheralFlag(address, &BluezPeripheral::isNotifying);
+}
+
+bool VirtualBluezBus::setSpeed(const QString &address, double factor)
+{
+    return factor > 0.0 && withMachine(address, [factor](VirtualMachine &machine) {
+               machine.clock()->setSpeed(factor);
+           });
+}
+
+QByteArray VirtualBluezBus::storedProgram(const QString &address)
+{
+    QByteArray program;
+    withMachine(address,
+                [&program](VirtualMachine &machine) { program = machine.storedProgram(); });
+    return program;
 }
 
 bool VirtualBluezBus::withMachine(const QString &address,
@@ -197,4 +214,11 @@ bool VirtualBluezBus::peripheralFlag(const QString &address, bool (BluezPeripher
 void VirtualBluezBus::onDaemonThread(const std::function<void()> &work)
 {
     QMetaObject::invokeMethod(m_bluez, work, Qt::BlockingQueuedConnection);
+    // The bus handles a connection's messages in order: once it has answered
+    // this, it has passed on every signal the work sent. A client that
+    // subscribes afterwards never receives them.
+    QDBusConnection(m_connectionName)
+        .call(QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")));
 }

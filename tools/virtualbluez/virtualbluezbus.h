@@ -23,7 +23,8 @@ class VirtualMachine;
 // process: Qt keeps its system bus connection. No machine is on the air at
 // first.
 //
-// The machine operations run on the daemon's thread and wait for it.
+// The machine operations run on the daemon's thread and wait for it, and
+// for the bus to have passed on the signals they caused.
 class VirtualBluezBus
 {
 public:
@@ -43,12 +44,16 @@ public:
     QString addMachine(const QString &config, QString *error = nullptr);
     // The machine is switched off: gone from the air for good.
     bool removeMachine(const QString &address);
-    QStringList addresses();
+    QStringList machineIds();
     bool setInRange(const QString &address, bool inRange);
     bool loseLink(const QString &address);
     bool setFault(const QString &address, BluezPeripheral::Fault fault, bool on);
     bool isConnected(const QString &address);
     bool isNotifying(const QString &address);
+    // The speed factor of the machine's clock; false for factors of 0 or below.
+    bool setSpeed(const QString &address, double factor);
+    // The wire message of the program the machine stores; empty without one.
+    QByteArray storedProgram(const QString &address);
     // Runs work with the machine on the daemon's thread (its clock, faults,
     // state, stored program); false when there is no such machine.
     bool withMachine(const QString &address, const std::function<void(VirtualMachine &)> &work);
