@@ -16,6 +16,8 @@
 #include "ui/runningviewrules.h"
 #include "ui/devicerowstate.h"
 #include "ui/focusnavigator.h"
+#include "ui/protocolfieldrules.h"
+#include "ui/steplist.h"
 #include "utils/pcrconst.h"
 
 #include <QQmlContext>
@@ -81,4 +83,8 @@ void registerQmlTypes()
     qmlRegisterType<FocusNavigator>("Utils", 1, 0, "FocusNavigator");
     qmlRegisterType<DeviceRowState>("Utils", 1, 0, "DeviceRowState");
     registerRunningViewTypes();
+    qmlRegisterSingletonType<ProtocolFieldRules>(
+        "Utils", 1, 0, "ProtocolFieldRules",
+        [](QQmlEngine *, QJSEngine *) -> QObject * { return new ProtocolFieldRules; });
+    qmlRegisterType<StepList>("Utils", 1, 0, "StepList");
 }
