@@ -67,6 +67,7 @@ QtObject {
     readonly property color emptyListTextColor: "#5D616B"
     readonly property real secondaryLabelOpacity: 0.4
     readonly property int statusColorFadeDuration: 500
+    readonly property color presetSelectedColor: selectedRowColor
 
     readonly property color titleBarColor: selectedRowColor
     readonly property color warningTitleBarColor: redButtonColor
