@@ -335,7 +335,25 @@ void BLEDevice::removeController()
         connect(m_connectCall, &ConnectCall::finished, m_controller, &QObject::deleteLater);
         connect(m_connectCall, &ConnectCall::finished, m_connectCall, &QObject::deleteLater);
     } else {
-        m_controller->deleteLater();
+        // A controller still connecting or connected would send its
+        // disconnection from its destructor, that is after a new attempt's
+        // connect: the platform's link is one per machine, and that late
+        // disconnection would end the new attempt. It goes now instead.
+        QLowEnergyController *controller = m_controller;
+        if (controller->state() != QLowEnergyController::UnconnectedState &&
+            controller->state() != QLowEnergyController::ClosingState)
+            controller->disconnectFromDevice();
+        if (controller->state() == QLowEnergyController::UnconnectedState) {
+            controller->deleteLater();
+        } else {
+            // Deleted while closing, it would send its disconnection again.
+            controller->setParent(this);
+            connect(controller, &QLowEnergyController::stateChanged, controller,
+                    [controller](QLowEnergyController::ControllerState state) {
+                        if (state == QLowEnergyController::UnconnectedState)
+                            controller->deleteLater();
+                    });
+        }
         delete m_connectCall;
     }
     m_controller = nullptr;
@@ -436,11 +454,12 @@ void BLEDevice::resetLink(bool forceDisconnect)
     removeService();
     removeController();
     // Announced once the link is gone, so that a receiver may start a new
-    // attempt from its slot.
-    if (wasInitialized || forceDisconnect)
-        emit disconnected();
-    else if (wasInitializing)
+    // attempt from its slot. An attempt that never reached the initialized
+    // link failed, whether or not its controller had connected.
+    if (wasInitializing && !wasInitialized)
         emit connectingFailed();
+    else if (wasInitialized || forceDisconnect)
+        emit disconnected();
 }
 
 void BLEDevice::closeLink()
@@ -451,7 +470,12 @@ void BLEDevice::closeLink()
         state == QLowEnergyController::DiscoveringState ||
         state == QLowEnergyController::DiscoveredState) {
         qDebug() << "Disconnecting";
-        m_controller->disconnectFromDevice();
+        // The controller reports the disconnection from inside the call; the
+        // link is being reset here already.
+        QLowEnergyController *controller = m_controller;
+        removeService();
+        disconnect(controller, nullptr, this, nullptr);
+        controller->disconnectFromDevice();
         resetLink(true);
     } else {
         qDebug() << "Cleanup BLE device state";
