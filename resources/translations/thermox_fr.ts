@@ -2,6 +2,15 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR">
 <context>
+    <name>AbstractDialogFrame</name>
+    <message>
+        <source>Changes will not be saved.
+ Are you sure you want to close?</source>
+        <translation>Les modifications ne seront pas enregistrées.
+ Voulez-vous vraiment fermer&#xa0;?</translation>
+    </message>
+</context>
+<context>
     <name>AppLocalStorage</name>
     <message>
         <source>Cannot write file: %1</source>
@@ -36,6 +45,13 @@
     </message>
 </context>
 <context>
+    <name>BellButton</name>
+    <message>
+        <source>Alarm bell</source>
+        <translation>Alarme sonore</translation>
+    </message>
+</context>
+<context>
     <name>BleMessageBox</name>
     <message>
         <source>Bluetooth Low Energy will not work on current operation system.</source>
@@ -48,6 +64,24 @@
     <message>
         <source>Do not show this message again.</source>
         <translation>Ne plus afficher ce message.</translation>
+    </message>
+</context>
+<context>
+    <name>ConfirmationWindow</name>
+    <message>
+        <source>No</source>
+        <translation>Non</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Oui</translation>
+    </message>
+</context>
+<context>
+    <name>CrossButton</name>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
     </message>
 </context>
 <context>
@@ -123,7 +157,7 @@
     </message>
     <message>
         <source>Click icon to connect</source>
-        <translation>Cliquez sur l&apos;icône pour connecter</translation>
+        <translation>Cliquez pour connecter</translation>
     </message>
     <message>
         <source>Error</source>
@@ -176,6 +210,116 @@ Identifiant BLE&#xa0;: %2</translation>
     </message>
 </context>
 <context>
+    <name>DialogFormattedTimeTextField</name>
+    <message>
+        <source>hh</source>
+        <translation>hh</translation>
+    </message>
+    <message>
+        <source>mm</source>
+        <translation>mm</translation>
+    </message>
+    <message>
+        <source>ss</source>
+        <translation>ss</translation>
+    </message>
+</context>
+<context>
+    <name>DialogSlider</name>
+    <message>
+        <source> min</source>
+        <translation> min</translation>
+    </message>
+</context>
+<context>
+    <name>DialogTempTextField</name>
+    <message>
+        <source>Temp</source>
+        <translation>Temp.</translation>
+    </message>
+</context>
+<context>
+    <name>DialogTextField</name>
+    <message>
+        <source>Protocol name</source>
+        <translation>Nom du protocole</translation>
+    </message>
+</context>
+<context>
+    <name>DialogTimeTextField</name>
+    <message>
+        <source>Time</source>
+        <translation>Durée</translation>
+    </message>
+</context>
+<context>
+    <name>EditorStepDelegate</name>
+    <message>
+        <source>STEP </source>
+        <translation>ÉTAPE </translation>
+    </message>
+</context>
+<context>
+    <name>FlexDialog</name>
+    <message>
+        <source>New Flex protocol</source>
+        <translation>Nouveau protocole Flex</translation>
+    </message>
+    <message>
+        <source>Edit Flex protocol</source>
+        <translation>Modifier le protocole Flex</translation>
+    </message>
+    <message>
+        <source>Heated lid</source>
+        <translation>Couvercle chauffant</translation>
+    </message>
+    <message>
+        <source>Final cooling</source>
+        <translation>Refroidissement final</translation>
+    </message>
+    <message>
+        <source>Add step:</source>
+        <translation>Ajouter une étape&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this step?</source>
+        <translation>Voulez-vous vraiment supprimer cette étape&#xa0;?</translation>
+    </message>
+</context>
+<context>
+    <name>HeatBlockDialog</name>
+    <message>
+        <source>New Heat Block protocol</source>
+        <translation>Nouveau protocole bloc chauffant</translation>
+    </message>
+    <message>
+        <source>Edit Heat Block protocol</source>
+        <translation>Modifier le protocole bloc chauffant</translation>
+    </message>
+</context>
+<context>
+    <name>HeatBlockStepView</name>
+    <message>
+        <source>Heated lid</source>
+        <translation>Couvercle chauffant</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Durée</translation>
+    </message>
+</context>
+<context>
+    <name>InfoDialog</name>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+</context>
+<context>
     <name>LanguageModel</name>
     <message>
         <source>Auto</source>
@@ -196,6 +340,25 @@ Identifiant BLE&#xa0;: %2</translation>
     <message>
         <source>Language will be changed to &lt;b&gt;%1&lt;/b&gt; with next application restart</source>
         <translation>La langue passera à &lt;b&gt;%1&lt;/b&gt; au prochain démarrage de l&apos;application</translation>
+    </message>
+</context>
+<context>
+    <name>LanguageSelectWindow</name>
+    <message>
+        <source>Language</source>
+        <translation>Langue</translation>
+    </message>
+    <message>
+        <source>Select your language:</source>
+        <translation>Choisissez votre langue&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -283,6 +446,78 @@ Identifiant BLE&#xa0;: %2</translation>
     </message>
 </context>
 <context>
+    <name>LinearRampDialog</name>
+    <message>
+        <source>New Linear Ramp protocol</source>
+        <translation>Nouveau protocole rampe linéaire</translation>
+    </message>
+    <message>
+        <source>Edit Linear Ramp protocol</source>
+        <translation>Modifier le protocole rampe linéaire</translation>
+    </message>
+</context>
+<context>
+    <name>LinearRampStepView</name>
+    <message>
+        <source>Start temp</source>
+        <translation>Temp. initiale</translation>
+    </message>
+    <message>
+        <source>End temp</source>
+        <translation>Temp. finale</translation>
+    </message>
+    <message>
+        <source>min</source>
+        <translation>min</translation>
+    </message>
+</context>
+<context>
+    <name>LongProtocolWarning</name>
+    <message>
+        <source>The vela8 devices don&apos;t support this protocol. The maximum time allowed for vela8 protocol is 546 minutes - to run this protocol on vela8, the protocol must be adapted.
+Do you want to continue?</source>
+        <translation>Les appareils vela8 ne prennent pas en charge ce protocole. La durée maximale d&apos;un protocole vela8 est de 546 minutes&#xa0;: pour l&apos;exécuter sur un vela8, il faut l&apos;adapter.
+Voulez-vous continuer&#xa0;?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Continue</source>
+        <translation>Continuer</translation>
+    </message>
+</context>
+<context>
+    <name>MainMenu</name>
+    <message>
+        <source>Library</source>
+        <translation>Bibliothèque</translation>
+    </message>
+    <message>
+        <source>Now running</source>
+        <translation>En cours</translation>
+    </message>
+    <message>
+        <source>Devices</source>
+        <translation>Appareils</translation>
+    </message>
+</context>
+<context>
+    <name>OkWindow</name>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>OptionButton</name>
+    <message>
+        <source>Options</source>
+        <translation>Options</translation>
+    </message>
+</context>
+<context>
     <name>PCRConst</name>
     <message>
         <source>PCR</source>
@@ -303,6 +538,33 @@ Identifiant BLE&#xa0;: %2</translation>
     <message>
         <source>Touchdown</source>
         <translation>Touchdown</translation>
+    </message>
+</context>
+<context>
+    <name>PageMenu</name>
+    <message>
+        <source>Import protocol library</source>
+        <translation>Importer une bibliothèque</translation>
+    </message>
+    <message>
+        <source>Export protocol library</source>
+        <translation>Exporter la bibliothèque</translation>
+    </message>
+    <message>
+        <source>Share protocol library</source>
+        <translation>Partager la bibliothèque</translation>
+    </message>
+    <message>
+        <source>Export run data</source>
+        <translation>Exporter les données d&apos;exécution</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Langue</translation>
+    </message>
+    <message>
+        <source>Version %1:%2</source>
+        <translation>Version %1:%2</translation>
     </message>
 </context>
 <context>
@@ -394,6 +656,48 @@ Identifiant BLE&#xa0;: %2</translation>
     <message>
         <source>Due to connection problem, previously chosen protocol was not sent to the device. Application will show protocol currently running on the device.</source>
         <translation>En raison d&apos;un problème de connexion, le protocole choisi n&apos;a pas été envoyé à l&apos;appareil. L&apos;application affichera le protocole en cours sur l&apos;appareil.</translation>
+    </message>
+</context>
+<context>
+    <name>PcrDialog</name>
+    <message>
+        <source>New PCR protocol</source>
+        <translation>Nouveau protocole PCR</translation>
+    </message>
+    <message>
+        <source>Edit PCR protocol</source>
+        <translation>Modifier le protocole PCR</translation>
+    </message>
+</context>
+<context>
+    <name>PcrStepView</name>
+    <message>
+        <source>Heated lid</source>
+        <translation>Couvercle chauffant</translation>
+    </message>
+    <message>
+        <source>Initial denaturation</source>
+        <translation>Dénaturation initiale</translation>
+    </message>
+    <message>
+        <source>Denaturation</source>
+        <translation>Dénaturation</translation>
+    </message>
+    <message>
+        <source>Annealing</source>
+        <translation>Hybridation</translation>
+    </message>
+    <message>
+        <source>Extension</source>
+        <translation>Élongation</translation>
+    </message>
+    <message>
+        <source>Final extension</source>
+        <translation>Élongation finale</translation>
+    </message>
+    <message>
+        <source>Number of cycles </source>
+        <translation>Nombre de cycles </translation>
     </message>
 </context>
 <context>
@@ -490,6 +794,29 @@ Identifiant BLE&#xa0;: %2</translation>
     </message>
 </context>
 <context>
+    <name>ProtocolEditorFrame</name>
+    <message>
+        <source>At least one step must be added.</source>
+        <translation>Ajoutez au moins une étape.</translation>
+    </message>
+    <message>
+        <source>Temperatures below 25 %1 cannot be programmed.</source>
+        <translation>Les températures inférieures à 25 %1 ne peuvent pas être programmées.</translation>
+    </message>
+    <message>
+        <source>The form is filled incorrectly. Please correct the highlighted fields.</source>
+        <translation>Le formulaire est mal rempli. Corrigez les champs en surbrillance.</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Enregistrer</translation>
+    </message>
+    <message>
+        <source>Save and run</source>
+        <translation>Enregistrer et lancer</translation>
+    </message>
+</context>
+<context>
     <name>ProtocolsModel</name>
     <message>
         <source>New Protocol</source>
@@ -561,6 +888,21 @@ Identifiant BLE&#xa0;: %2</translation>
     <message>
         <source>Cool down</source>
         <translation>Refroidissement</translation>
+    </message>
+</context>
+<context>
+    <name>QuestionDialog</name>
+    <message>
+        <source>No</source>
+        <translation>Non</translation>
+    </message>
+    <message>
+        <source>Yes to All</source>
+        <translation>Oui pour tous</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Oui</translation>
     </message>
 </context>
 <context>
@@ -684,6 +1026,85 @@ Identifiant BLE&#xa0;: %2</translation>
     <message>
         <source>Close</source>
         <translation>Fermer</translation>
+    </message>
+</context>
+<context>
+    <name>StarButton</name>
+    <message>
+        <source>Favourite</source>
+        <translation>Favori</translation>
+    </message>
+</context>
+<context>
+    <name>TouchdownStepView</name>
+    <message>
+        <source>Temperature</source>
+        <translation>Température</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Durée</translation>
+    </message>
+    <message>
+        <source>Denaturation</source>
+        <translation>Dénaturation</translation>
+    </message>
+    <message>
+        <source>Annealing</source>
+        <translation>Hybridation</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Début</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>Fin</translation>
+    </message>
+    <message>
+        <source>Extension</source>
+        <translation>Élongation</translation>
+    </message>
+    <message>
+        <source>Number of cycles </source>
+        <translation>Nombre de cycles </translation>
+    </message>
+</context>
+<context>
+    <name>WaitDialog</name>
+    <message>
+        <source>Loading...</source>
+        <translation>Chargement…</translation>
+    </message>
+</context>
+<context>
+    <name>WarningWindow</name>
+    <message>
+        <source>Warning</source>
+        <translation>Avertissement</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Choose file(s) to import</source>
+        <translation>Choisissez le ou les fichiers à importer</translation>
+    </message>
+    <message>
+        <source>Library files (*.plf *.plfx)</source>
+        <translation>Fichiers de bibliothèque (*.plf *.plfx)</translation>
+    </message>
+    <message>
+        <source>Choose file to export to</source>
+        <translation>Choisissez le fichier d&apos;export</translation>
+    </message>
+    <message>
+        <source>Csv file (*.csv)</source>
+        <translation>Fichier CSV (*.csv)</translation>
     </message>
 </context>
 </TS>

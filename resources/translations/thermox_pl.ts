@@ -2,6 +2,15 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="pl_PL">
 <context>
+    <name>AbstractDialogFrame</name>
+    <message>
+        <source>Changes will not be saved.
+ Are you sure you want to close?</source>
+        <translation>Zmiany nie zostaną zapisane.
+ Czy na pewno chcesz zamknąć?</translation>
+    </message>
+</context>
+<context>
     <name>AppLocalStorage</name>
     <message>
         <source>Cannot write file: %1</source>
@@ -36,6 +45,13 @@
     </message>
 </context>
 <context>
+    <name>BellButton</name>
+    <message>
+        <source>Alarm bell</source>
+        <translation>Sygnał alarmu</translation>
+    </message>
+</context>
+<context>
     <name>BleMessageBox</name>
     <message>
         <source>Bluetooth Low Energy will not work on current operation system.</source>
@@ -48,6 +64,24 @@
     <message>
         <source>Do not show this message again.</source>
         <translation>Nie pokazuj ponownie tego komunikatu.</translation>
+    </message>
+</context>
+<context>
+    <name>ConfirmationWindow</name>
+    <message>
+        <source>No</source>
+        <translation>Nie</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Tak</translation>
+    </message>
+</context>
+<context>
+    <name>CrossButton</name>
+    <message>
+        <source>Close</source>
+        <translation>Zamknij</translation>
     </message>
 </context>
 <context>
@@ -123,7 +157,7 @@
     </message>
     <message>
         <source>Click icon to connect</source>
-        <translation>Kliknij ikonę, aby połączyć</translation>
+        <translation>Kliknij, by połączyć</translation>
     </message>
     <message>
         <source>Error</source>
@@ -176,6 +210,116 @@ Identyfikator BLE: %2</translation>
     </message>
 </context>
 <context>
+    <name>DialogFormattedTimeTextField</name>
+    <message>
+        <source>hh</source>
+        <translation>gg</translation>
+    </message>
+    <message>
+        <source>mm</source>
+        <translation>mm</translation>
+    </message>
+    <message>
+        <source>ss</source>
+        <translation>ss</translation>
+    </message>
+</context>
+<context>
+    <name>DialogSlider</name>
+    <message>
+        <source> min</source>
+        <translation> min</translation>
+    </message>
+</context>
+<context>
+    <name>DialogTempTextField</name>
+    <message>
+        <source>Temp</source>
+        <translation>Temp.</translation>
+    </message>
+</context>
+<context>
+    <name>DialogTextField</name>
+    <message>
+        <source>Protocol name</source>
+        <translation>Nazwa protokołu</translation>
+    </message>
+</context>
+<context>
+    <name>DialogTimeTextField</name>
+    <message>
+        <source>Time</source>
+        <translation>Czas</translation>
+    </message>
+</context>
+<context>
+    <name>EditorStepDelegate</name>
+    <message>
+        <source>STEP </source>
+        <translation>KROK </translation>
+    </message>
+</context>
+<context>
+    <name>FlexDialog</name>
+    <message>
+        <source>New Flex protocol</source>
+        <translation>Nowy protokół Flex</translation>
+    </message>
+    <message>
+        <source>Edit Flex protocol</source>
+        <translation>Edycja protokołu Flex</translation>
+    </message>
+    <message>
+        <source>Heated lid</source>
+        <translation>Podgrzewana pokrywa</translation>
+    </message>
+    <message>
+        <source>Final cooling</source>
+        <translation>Końcowe chłodzenie</translation>
+    </message>
+    <message>
+        <source>Add step:</source>
+        <translation>Dodaj krok:</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this step?</source>
+        <translation>Czy na pewno chcesz usunąć ten krok?</translation>
+    </message>
+</context>
+<context>
+    <name>HeatBlockDialog</name>
+    <message>
+        <source>New Heat Block protocol</source>
+        <translation>Nowy protokół bloku grzejnego</translation>
+    </message>
+    <message>
+        <source>Edit Heat Block protocol</source>
+        <translation>Edycja protokołu bloku grzejnego</translation>
+    </message>
+</context>
+<context>
+    <name>HeatBlockStepView</name>
+    <message>
+        <source>Heated lid</source>
+        <translation>Podgrzewana pokrywa</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Czas</translation>
+    </message>
+</context>
+<context>
+    <name>InfoDialog</name>
+    <message>
+        <source>Close</source>
+        <translation>Zamknij</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Informacja</translation>
+    </message>
+</context>
+<context>
     <name>LanguageModel</name>
     <message>
         <source>Auto</source>
@@ -196,6 +340,25 @@ Identyfikator BLE: %2</translation>
     <message>
         <source>Language will be changed to &lt;b&gt;%1&lt;/b&gt; with next application restart</source>
         <translation>Język zostanie zmieniony przy następnym uruchomieniu aplikacji na: &lt;b&gt;%1&lt;/b&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>LanguageSelectWindow</name>
+    <message>
+        <source>Language</source>
+        <translation>Język</translation>
+    </message>
+    <message>
+        <source>Select your language:</source>
+        <translation>Wybierz język:</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Anuluj</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -221,7 +384,7 @@ Identyfikator BLE: %2</translation>
     <name>LibraryPage</name>
     <message>
         <source>Most used</source>
-        <translation>Najczęściej używane</translation>
+        <translation>Popularne</translation>
     </message>
     <message>
         <source>A-Z</source>
@@ -283,6 +446,78 @@ Identyfikator BLE: %2</translation>
     </message>
 </context>
 <context>
+    <name>LinearRampDialog</name>
+    <message>
+        <source>New Linear Ramp protocol</source>
+        <translation>Nowy protokół rampy liniowej</translation>
+    </message>
+    <message>
+        <source>Edit Linear Ramp protocol</source>
+        <translation>Edycja protokołu rampy liniowej</translation>
+    </message>
+</context>
+<context>
+    <name>LinearRampStepView</name>
+    <message>
+        <source>Start temp</source>
+        <translation>Temp. początkowa</translation>
+    </message>
+    <message>
+        <source>End temp</source>
+        <translation>Temp. końcowa</translation>
+    </message>
+    <message>
+        <source>min</source>
+        <translation>min</translation>
+    </message>
+</context>
+<context>
+    <name>LongProtocolWarning</name>
+    <message>
+        <source>The vela8 devices don&apos;t support this protocol. The maximum time allowed for vela8 protocol is 546 minutes - to run this protocol on vela8, the protocol must be adapted.
+Do you want to continue?</source>
+        <translation>Urządzenia vela8 nie obsługują tego protokołu. Maksymalny czas protokołu dla vela8 to 546 minut – aby uruchomić ten protokół na vela8, trzeba go dostosować.
+Czy chcesz kontynuować?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Anuluj</translation>
+    </message>
+    <message>
+        <source>Continue</source>
+        <translation>Kontynuuj</translation>
+    </message>
+</context>
+<context>
+    <name>MainMenu</name>
+    <message>
+        <source>Library</source>
+        <translation>Biblioteka</translation>
+    </message>
+    <message>
+        <source>Now running</source>
+        <translation>W toku</translation>
+    </message>
+    <message>
+        <source>Devices</source>
+        <translation>Urządzenia</translation>
+    </message>
+</context>
+<context>
+    <name>OkWindow</name>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>OptionButton</name>
+    <message>
+        <source>Options</source>
+        <translation>Opcje</translation>
+    </message>
+</context>
+<context>
     <name>PCRConst</name>
     <message>
         <source>PCR</source>
@@ -303,6 +538,33 @@ Identyfikator BLE: %2</translation>
     <message>
         <source>Touchdown</source>
         <translation>Touchdown</translation>
+    </message>
+</context>
+<context>
+    <name>PageMenu</name>
+    <message>
+        <source>Import protocol library</source>
+        <translation>Importuj bibliotekę</translation>
+    </message>
+    <message>
+        <source>Export protocol library</source>
+        <translation>Eksportuj bibliotekę</translation>
+    </message>
+    <message>
+        <source>Share protocol library</source>
+        <translation>Udostępnij bibliotekę</translation>
+    </message>
+    <message>
+        <source>Export run data</source>
+        <translation>Eksportuj dane przebiegu</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Język</translation>
+    </message>
+    <message>
+        <source>Version %1:%2</source>
+        <translation>Wersja %1:%2</translation>
     </message>
 </context>
 <context>
@@ -394,6 +656,48 @@ Identyfikator BLE: %2</translation>
     <message>
         <source>Due to connection problem, previously chosen protocol was not sent to the device. Application will show protocol currently running on the device.</source>
         <translation>Z powodu problemu z połączeniem wybrany wcześniej protokół nie został wysłany do urządzenia. Aplikacja pokaże protokół wykonywany obecnie na urządzeniu.</translation>
+    </message>
+</context>
+<context>
+    <name>PcrDialog</name>
+    <message>
+        <source>New PCR protocol</source>
+        <translation>Nowy protokół PCR</translation>
+    </message>
+    <message>
+        <source>Edit PCR protocol</source>
+        <translation>Edycja protokołu PCR</translation>
+    </message>
+</context>
+<context>
+    <name>PcrStepView</name>
+    <message>
+        <source>Heated lid</source>
+        <translation>Podgrzewana pokrywa</translation>
+    </message>
+    <message>
+        <source>Initial denaturation</source>
+        <translation>Wstępna denaturacja</translation>
+    </message>
+    <message>
+        <source>Denaturation</source>
+        <translation>Denaturacja</translation>
+    </message>
+    <message>
+        <source>Annealing</source>
+        <translation>Przyłączanie starterów</translation>
+    </message>
+    <message>
+        <source>Extension</source>
+        <translation>Wydłużanie</translation>
+    </message>
+    <message>
+        <source>Final extension</source>
+        <translation>Końcowe wydłużanie</translation>
+    </message>
+    <message>
+        <source>Number of cycles </source>
+        <translation>Liczba cykli </translation>
     </message>
 </context>
 <context>
@@ -490,6 +794,29 @@ Identyfikator BLE: %2</translation>
     </message>
 </context>
 <context>
+    <name>ProtocolEditorFrame</name>
+    <message>
+        <source>At least one step must be added.</source>
+        <translation>Należy dodać co najmniej jeden krok.</translation>
+    </message>
+    <message>
+        <source>Temperatures below 25 %1 cannot be programmed.</source>
+        <translation>Nie można zaprogramować temperatury poniżej 25 %1.</translation>
+    </message>
+    <message>
+        <source>The form is filled incorrectly. Please correct the highlighted fields.</source>
+        <translation>Formularz wypełniono niepoprawnie. Popraw wyróżnione pola.</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Zapisz</translation>
+    </message>
+    <message>
+        <source>Save and run</source>
+        <translation>Zapisz i uruchom</translation>
+    </message>
+</context>
+<context>
     <name>ProtocolsModel</name>
     <message>
         <source>New Protocol</source>
@@ -561,6 +888,21 @@ Identyfikator BLE: %2</translation>
     <message>
         <source>Cool down</source>
         <translation>Chłodzenie</translation>
+    </message>
+</context>
+<context>
+    <name>QuestionDialog</name>
+    <message>
+        <source>No</source>
+        <translation>Nie</translation>
+    </message>
+    <message>
+        <source>Yes to All</source>
+        <translation>Tak dla wszystkich</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Tak</translation>
     </message>
 </context>
 <context>
@@ -684,6 +1026,85 @@ Identyfikator BLE: %2</translation>
     <message>
         <source>Close</source>
         <translation>Zamknij</translation>
+    </message>
+</context>
+<context>
+    <name>StarButton</name>
+    <message>
+        <source>Favourite</source>
+        <translation>Ulubiony</translation>
+    </message>
+</context>
+<context>
+    <name>TouchdownStepView</name>
+    <message>
+        <source>Temperature</source>
+        <translation>Temperatura</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Czas</translation>
+    </message>
+    <message>
+        <source>Denaturation</source>
+        <translation>Denaturacja</translation>
+    </message>
+    <message>
+        <source>Annealing</source>
+        <translation>Przyłączanie starterów</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Początek</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>Koniec</translation>
+    </message>
+    <message>
+        <source>Extension</source>
+        <translation>Wydłużanie</translation>
+    </message>
+    <message>
+        <source>Number of cycles </source>
+        <translation>Liczba cykli </translation>
+    </message>
+</context>
+<context>
+    <name>WaitDialog</name>
+    <message>
+        <source>Loading...</source>
+        <translation>Wczytywanie…</translation>
+    </message>
+</context>
+<context>
+    <name>WarningWindow</name>
+    <message>
+        <source>Warning</source>
+        <translation>Ostrzeżenie</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Choose file(s) to import</source>
+        <translation>Wybierz pliki do zaimportowania</translation>
+    </message>
+    <message>
+        <source>Library files (*.plf *.plfx)</source>
+        <translation>Pliki biblioteki (*.plf *.plfx)</translation>
+    </message>
+    <message>
+        <source>Choose file to export to</source>
+        <translation>Wybierz plik eksportu</translation>
+    </message>
+    <message>
+        <source>Csv file (*.csv)</source>
+        <translation>Plik CSV (*.csv)</translation>
     </message>
 </context>
 </TS>
