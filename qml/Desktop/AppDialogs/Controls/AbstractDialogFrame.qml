@@ -17,6 +17,7 @@ FocusScope {
     property real frameHeight: AppStyle.defaultDialogHeight
     property bool confirmClose: false
     default property alias body: bodyHolder.data
+    readonly property alias closeConfirmation: closeConfirmation
 
     signal aboutToClose()
     signal finished(int senderDialogId)

@@ -4,8 +4,10 @@ import Common.AppStyle 1.0
 import Common.AppControls 1.0
 
 // The look of a message window: a rounded panel with a coloured title bar,
-// a body, a separator and a row of buttons.
-Rectangle {
+// a body, a separator and a row of buttons. A focus scope, so that an item
+// of the body may hold the keyboard while the panel's key handlers still
+// see what it leaves.
+FocusScope {
     id: panel
 
     property string title
@@ -13,8 +15,11 @@ Rectangle {
     default property alias body: bodyHolder.data
     property alias buttons: buttonRow.data
 
-    color: AppStyle.pageBackgroundColor
-    radius: AppStyle.cornerRadius
+    Rectangle {
+        anchors.fill: parent
+        color: AppStyle.pageBackgroundColor
+        radius: AppStyle.cornerRadius
+    }
 
     DialogTitleBar {
         id: titleBar
@@ -24,8 +29,9 @@ Rectangle {
         closable: false
     }
 
-    Item {
+    FocusScope {
         id: bodyHolder
+        focus: true
         anchors {
             left: parent.left
             right: parent.right

@@ -14,11 +14,22 @@ AbstractWindowFrame {
     // The language list; a test may give a stand-in.
     property var model: LanguageModel
     readonly property int rowHeight: 60
+    // The row shown as chosen; kept apart from the list's own current item,
+    // which the list resets while it fills.
+    property int highlightedRow: -1
+
+    function highlight(row) {
+        if (row < 0 || row >= languages.count)
+            return
+        highlightedRow = row
+        languages.positionViewAtIndex(row, ListView.Contain)
+        model.setCurrentLanguage(row)
+    }
 
     title: qsTr("Language")
     frameHeight: AppStyle.titleBarHeight + 48 + 4 * rowHeight + 90
 
-    onAboutToShow: languages.currentIndex = model.getCurrentLanguageIndex()
+    onAboutToShow: highlightedRow = model.getCurrentLanguageIndex()
     onAccepted: model.saveLanguage()
 
     ColumnLayout {
@@ -38,27 +49,25 @@ AbstractWindowFrame {
             Layout.maximumHeight: 4 * window.rowHeight
             clip: true
             focus: true
-            keyNavigationEnabled: true
+            keyNavigationEnabled: false
             boundsBehavior: Flickable.StopAtBounds
             model: window.model
             ScrollBar.vertical: ScrollBar {}
 
-            onCurrentIndexChanged: {
-                if (currentIndex >= 0)
-                    window.model.setCurrentLanguage(currentIndex)
-            }
+            Keys.onUpPressed: window.highlight(Math.max(0, window.highlightedRow - 1))
+            Keys.onDownPressed: window.highlight(window.highlightedRow + 1)
 
             delegate: ItemDelegate {
                 objectName: "languageRow" + index
                 width: ListView.view.width
                 height: window.rowHeight
                 focusPolicy: Qt.NoFocus
-                onClicked: languages.currentIndex = index
+                onClicked: window.highlight(index)
 
                 contentItem: RowLayout {
                     spacing: 12
                     CheckMark {
-                        checked: index === languages.currentIndex
+                        checked: index === window.highlightedRow
                     }
                     AppLabel {
                         Layout.fillWidth: true
@@ -68,7 +77,7 @@ AbstractWindowFrame {
                 }
                 background: Rectangle {
                     color: parent.hovered ? AppStyle.currentMenuEntryColor : "transparent"
-                    border.width: languages.activeFocus && index === languages.currentIndex ? 1 : 0
+                    border.width: languages.activeFocus && index === window.highlightedRow ? 1 : 0
                     border.color: AppStyle.linkActiveColor
                 }
             }
