@@ -7,14 +7,14 @@
         <source>Changes will not be saved.
  Are you sure you want to close?</source>
         <translation>Les modifications ne seront pas enregistrées.
- Voulez-vous vraiment fermer ?</translation>
+ Voulez-vous vraiment fermer&#xa0;?</translation>
     </message>
 </context>
 <context>
     <name>AppLocalStorage</name>
     <message>
         <source>Cannot write file: %1</source>
-        <translation>Impossible d'écrire le fichier : %1</translation>
+        <translation>Impossible d&apos;écrire le fichier&#xa0;: %1</translation>
     </message>
     <message>
         <source>Device is incorrect</source>
@@ -22,11 +22,11 @@
     </message>
     <message>
         <source>Export file is incorrect.</source>
-        <translation>Le fichier d'export est incorrect.</translation>
+        <translation>Le fichier d&apos;export est incorrect.</translation>
     </message>
     <message>
         <source>Cannot open file to write: %1</source>
-        <translation>Impossible d'ouvrir le fichier en écriture : %1</translation>
+        <translation>Impossible d&apos;ouvrir le fichier en écriture&#xa0;: %1</translation>
     </message>
 </context>
 <context>
@@ -37,11 +37,11 @@
     </message>
     <message>
         <source>The device is busy, try again in a moment.</source>
-        <translation>L'appareil est occupé, réessayez dans un instant.</translation>
+        <translation>L&apos;appareil est occupé, réessayez dans un instant.</translation>
     </message>
     <message>
         <source>The device is connected via a different communication channel or with other Thermox application.</source>
-        <translation>L'appareil est connecté par un autre canal de communication ou à une autre application Thermox.</translation>
+        <translation>L&apos;appareil est connecté par un autre canal de communication ou à une autre application Thermox.</translation>
     </message>
 </context>
 <context>
@@ -55,7 +55,7 @@
     <name>BleMessageBox</name>
     <message>
         <source>Bluetooth Low Energy will not work on current operation system.</source>
-        <translation>Le Bluetooth Low Energy ne fonctionnera pas sur ce système d'exploitation.</translation>
+        <translation>Le Bluetooth Low Energy ne fonctionnera pas sur ce système d&apos;exploitation.</translation>
     </message>
     <message>
         <source>You are running Microsoft Windows 8.1 (or lower) and it has no official support for Bluetooth Low Energy. To be able to connect to devices via Bluetooth we recommend you to upgrade to newer version of Microsoft Windows (10), with all updates installed.</source>
@@ -88,15 +88,15 @@
     <name>DeviceRow</name>
     <message>
         <source>Model:</source>
-        <translation>Modèle :</translation>
+        <translation>Modèle&#xa0;:</translation>
     </message>
     <message>
         <source>BLE name:</source>
-        <translation>Nom BLE :</translation>
+        <translation>Nom BLE&#xa0;:</translation>
     </message>
     <message>
         <source>Firmware:</source>
-        <translation>Firmware :</translation>
+        <translation>Firmware&#xa0;:</translation>
     </message>
     <message>
         <source>Auto start
@@ -175,8 +175,8 @@
         <translation>Avertissement</translation>
     </message>
     <message>
-        <source>Do you want to delete the '%1' device?</source>
-        <translation>Voulez-vous supprimer l'appareil « %1 » ?</translation>
+        <source>Do you want to delete the &apos;%1&apos; device?</source>
+        <translation>Voulez-vous supprimer l&apos;appareil «&#xa0;%1&#xa0;»&#xa0;?</translation>
     </message>
     <message>
         <source>Ok</source>
@@ -188,13 +188,13 @@
     </message>
     <message>
         <source>Device details</source>
-        <translation>Détails de l'appareil</translation>
+        <translation>Détails de l&apos;appareil</translation>
     </message>
     <message>
         <source>Serial number: %1
 BLE id: %2</source>
-        <translation>Numéro de série : %1
-Identifiant BLE : %2</translation>
+        <translation>Numéro de série&#xa0;: %1
+Identifiant BLE&#xa0;: %2</translation>
     </message>
     <message>
         <source>Devices</source>
@@ -279,11 +279,11 @@ Identifiant BLE : %2</translation>
     </message>
     <message>
         <source>Add step:</source>
-        <translation>Ajouter une étape :</translation>
+        <translation>Ajouter une étape&#xa0;:</translation>
     </message>
     <message>
         <source>Are you sure you want to delete this step?</source>
-        <translation>Voulez-vous vraiment supprimer cette étape ?</translation>
+        <translation>Voulez-vous vraiment supprimer cette étape&#xa0;?</translation>
     </message>
 </context>
 <context>
@@ -339,7 +339,7 @@ Identifiant BLE : %2</translation>
     </message>
     <message>
         <source>Language will be changed to &lt;b&gt;%1&lt;/b&gt; with next application restart</source>
-        <translation>La langue passera à &lt;b&gt;%1&lt;/b&gt; au prochain démarrage de l'application</translation>
+        <translation>La langue passera à &lt;b&gt;%1&lt;/b&gt; au prochain démarrage de l&apos;application</translation>
     </message>
 </context>
 <context>
@@ -350,7 +350,7 @@ Identifiant BLE : %2</translation>
     </message>
     <message>
         <source>Select your language:</source>
-        <translation>Choisissez votre langue :</translation>
+        <translation>Choisissez votre langue&#xa0;:</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -442,7 +442,7 @@ Identifiant BLE : %2</translation>
     <name>LibrarySortSelector</name>
     <message>
         <source>Sort by: </source>
-        <translation>Trier par : </translation>
+        <translation>Trier par&#xa0;: </translation>
     </message>
 </context>
 <context>
@@ -474,10 +474,10 @@ Identifiant BLE : %2</translation>
 <context>
     <name>LongProtocolWarning</name>
     <message>
-        <source>The vela8 devices don't support this protocol. The maximum time allowed for vela8 protocol is 546 minutes - to run this protocol on vela8, the protocol must be adapted.
+        <source>The vela8 devices don&apos;t support this protocol. The maximum time allowed for vela8 protocol is 546 minutes - to run this protocol on vela8, the protocol must be adapted.
 Do you want to continue?</source>
-        <translation>Les appareils vela8 ne prennent pas en charge ce protocole. La durée maximale d'un protocole vela8 est de 546 minutes : pour l'exécuter sur un vela8, il faut l'adapter.
-Voulez-vous continuer ?</translation>
+        <translation>Les appareils vela8 ne prennent pas en charge ce protocole. La durée maximale d&apos;un protocole vela8 est de 546 minutes&#xa0;: pour l&apos;exécuter sur un vela8, il faut l&apos;adapter.
+Voulez-vous continuer&#xa0;?</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -556,7 +556,7 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Export run data</source>
-        <translation>Exporter les données d'exécution</translation>
+        <translation>Exporter les données d&apos;exécution</translation>
     </message>
     <message>
         <source>Language</source>
@@ -575,7 +575,7 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Protocol is now running. Please stop protocol before deleting.</source>
-        <translation>Le protocole est en cours d'exécution. Arrêtez-le avant de le supprimer.</translation>
+        <translation>Le protocole est en cours d&apos;exécution. Arrêtez-le avant de le supprimer.</translation>
     </message>
     <message>
         <source>Device not connected</source>
@@ -583,7 +583,7 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>The chosen device is not connected. Connect it and try again.</source>
-        <translation>L'appareil choisi n'est pas connecté. Connectez-le et réessayez.</translation>
+        <translation>L&apos;appareil choisi n&apos;est pas connecté. Connectez-le et réessayez.</translation>
     </message>
     <message>
         <source>Protocol not compatible with vela8</source>
@@ -591,23 +591,23 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Sorry but your vela8 is not compatible with Flex protocols.</source>
-        <translation>Désolé, votre vela8 n'est pas compatible avec les protocoles Flex.</translation>
+        <translation>Désolé, votre vela8 n&apos;est pas compatible avec les protocoles Flex.</translation>
     </message>
     <message>
-        <source>Do you want to restart the current protocol "%1"?</source>
-        <translation>Voulez-vous relancer le protocole en cours « %1 » ?</translation>
+        <source>Do you want to restart the current protocol &quot;%1&quot;?</source>
+        <translation>Voulez-vous relancer le protocole en cours «&#xa0;%1&#xa0;»&#xa0;?</translation>
     </message>
     <message>
-        <source>Do you want to stop the current protocol "%1" and start the new protocol "%2"?</source>
-        <translation>Voulez-vous arrêter le protocole en cours « %1 » et lancer le nouveau protocole « %2 » ?</translation>
+        <source>Do you want to stop the current protocol &quot;%1&quot; and start the new protocol &quot;%2&quot;?</source>
+        <translation>Voulez-vous arrêter le protocole en cours «&#xa0;%1&#xa0;» et lancer le nouveau protocole «&#xa0;%2&#xa0;»&#xa0;?</translation>
     </message>
     <message>
         <source>%1 is running</source>
-        <translation>%1 est en cours d'exécution</translation>
+        <translation>%1 est en cours d&apos;exécution</translation>
     </message>
     <message>
         <source>The %1 device cannot run touchdown protocols.</source>
-        <translation>L'appareil %1 ne peut pas exécuter de protocoles touchdown.</translation>
+        <translation>L&apos;appareil %1 ne peut pas exécuter de protocoles touchdown.</translation>
     </message>
     <message>
         <source>Protocol parsing issue</source>
@@ -615,7 +615,7 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>It is not possible to read a protocol from the %1 device - please run a new protocol.</source>
-        <translation>Impossible de lire le protocole de l'appareil %1 : veuillez lancer un nouveau protocole.</translation>
+        <translation>Impossible de lire le protocole de l&apos;appareil %1&#xa0;: veuillez lancer un nouveau protocole.</translation>
     </message>
     <message>
         <source>Protocol cannot be removed</source>
@@ -623,23 +623,23 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Device is not powered. Device must be disconnected or protocol must be stopped before closing tab.</source>
-        <translation>L'appareil n'est pas alimenté. Déconnectez l'appareil ou arrêtez le protocole avant de fermer l'onglet.</translation>
+        <translation>L&apos;appareil n&apos;est pas alimenté. Déconnectez l&apos;appareil ou arrêtez le protocole avant de fermer l&apos;onglet.</translation>
     </message>
     <message>
         <source>Protocol is now running. Protocol must be stopped before closing tab.</source>
-        <translation>Le protocole est en cours d'exécution. Arrêtez-le avant de fermer l'onglet.</translation>
+        <translation>Le protocole est en cours d&apos;exécution. Arrêtez-le avant de fermer l&apos;onglet.</translation>
     </message>
     <message>
         <source>Export failed</source>
-        <translation>Échec de l'export</translation>
+        <translation>Échec de l&apos;export</translation>
     </message>
     <message>
         <source>Invalid device id.</source>
-        <translation>Identifiant d'appareil invalide.</translation>
+        <translation>Identifiant d&apos;appareil invalide.</translation>
     </message>
     <message>
         <source>Export run data failed.</source>
-        <translation>Échec de l'export des données d'exécution.</translation>
+        <translation>Échec de l&apos;export des données d&apos;exécution.</translation>
     </message>
     <message>
         <source>Device unavailable</source>
@@ -647,7 +647,7 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Connect to device failed. Please check in system settings if bluetooth is on and if device is paired and powered.</source>
-        <translation>La connexion à l'appareil a échoué. Vérifiez dans les paramètres du système que le Bluetooth est activé et que l'appareil est appairé et sous tension.</translation>
+        <translation>La connexion à l&apos;appareil a échoué. Vérifiez dans les paramètres du système que le Bluetooth est activé et que l&apos;appareil est appairé et sous tension.</translation>
     </message>
     <message>
         <source>Protocol not sent</source>
@@ -655,7 +655,7 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Due to connection problem, previously chosen protocol was not sent to the device. Application will show protocol currently running on the device.</source>
-        <translation>En raison d'un problème de connexion, le protocole choisi n'a pas été envoyé à l'appareil. L'application affichera le protocole en cours sur l'appareil.</translation>
+        <translation>En raison d&apos;un problème de connexion, le protocole choisi n&apos;a pas été envoyé à l&apos;appareil. L&apos;application affichera le protocole en cours sur l&apos;appareil.</translation>
     </message>
 </context>
 <context>
@@ -720,7 +720,7 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Step %1:</source>
-        <translation>Étape %1 :</translation>
+        <translation>Étape %1&#xa0;:</translation>
     </message>
     <message>
         <source>Initial denaturation</source>
@@ -764,18 +764,18 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Annealing end</source>
-        <translation>Fin d'hybridation</translation>
+        <translation>Fin d&apos;hybridation</translation>
     </message>
     <message>
         <source>Extension end</source>
-        <translation>Fin d'élongation</translation>
+        <translation>Fin d&apos;élongation</translation>
     </message>
 </context>
 <context>
     <name>ProgramExporter</name>
     <message>
         <source>Invalid Step Type in YAML parser</source>
-        <translation>Type d'étape invalide dans l'analyseur YAML</translation>
+        <translation>Type d&apos;étape invalide dans l&apos;analyseur YAML</translation>
     </message>
 </context>
 <context>
@@ -938,22 +938,22 @@ Voulez-vous continuer ?</translation>
     <name>RunDnaChart</name>
     <message>
         <source>DNA copies </source>
-        <translation>Copies d'ADN </translation>
+        <translation>Copies d&apos;ADN </translation>
     </message>
     <message>
         <source>Cycle No. </source>
-        <translation>Cycle n° </translation>
+        <translation>Cycle n°&#xa0;</translation>
     </message>
 </context>
 <context>
     <name>RunTempChart</name>
     <message>
         <source>Sample temp: </source>
-        <translation>Temp. échantillon : </translation>
+        <translation>Temp. échantillon&#xa0;: </translation>
     </message>
     <message>
         <source>Lid temp: </source>
-        <translation>Temp. couvercle : </translation>
+        <translation>Temp. couvercle&#xa0;: </translation>
     </message>
     <message>
         <source>LID HOT</source>
@@ -972,7 +972,7 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Protocol name: </source>
-        <translation>Nom du protocole : </translation>
+        <translation>Nom du protocole&#xa0;: </translation>
     </message>
 </context>
 <context>
@@ -998,11 +998,11 @@ Voulez-vous continuer ?</translation>
     <name>RunningStepInfo</name>
     <message>
         <source>Step %1: %2</source>
-        <translation>Étape %1 : %2</translation>
+        <translation>Étape %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>Cycle: </source>
-        <translation>Cycle : </translation>
+        <translation>Cycle&#xa0;: </translation>
     </message>
     <message>
         <source>%1 of %2</source>
@@ -1010,15 +1010,15 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Step: </source>
-        <translation>Étape : </translation>
+        <translation>Étape&#xa0;: </translation>
     </message>
     <message>
         <source>Step time: </source>
-        <translation>Durée de l'étape : </translation>
+        <translation>Durée de l&apos;étape&#xa0;: </translation>
     </message>
     <message>
         <source>Total time: </source>
-        <translation>Durée totale : </translation>
+        <translation>Durée totale&#xa0;: </translation>
     </message>
 </context>
 <context>
@@ -1100,7 +1100,7 @@ Voulez-vous continuer ?</translation>
     </message>
     <message>
         <source>Choose file to export to</source>
-        <translation>Choisissez le fichier d'export</translation>
+        <translation>Choisissez le fichier d&apos;export</translation>
     </message>
     <message>
         <source>Csv file (*.csv)</source>

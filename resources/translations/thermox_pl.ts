@@ -175,7 +175,7 @@
         <translation>Ostrzeżenie</translation>
     </message>
     <message>
-        <source>Do you want to delete the '%1' device?</source>
+        <source>Do you want to delete the &apos;%1&apos; device?</source>
         <translation>Czy chcesz usunąć urządzenie „%1”?</translation>
     </message>
     <message>
@@ -474,7 +474,7 @@ Identyfikator BLE: %2</translation>
 <context>
     <name>LongProtocolWarning</name>
     <message>
-        <source>The vela8 devices don't support this protocol. The maximum time allowed for vela8 protocol is 546 minutes - to run this protocol on vela8, the protocol must be adapted.
+        <source>The vela8 devices don&apos;t support this protocol. The maximum time allowed for vela8 protocol is 546 minutes - to run this protocol on vela8, the protocol must be adapted.
 Do you want to continue?</source>
         <translation>Urządzenia vela8 nie obsługują tego protokołu. Maksymalny czas protokołu dla vela8 to 546 minut – aby uruchomić ten protokół na vela8, trzeba go dostosować.
 Czy chcesz kontynuować?</translation>
@@ -594,11 +594,11 @@ Czy chcesz kontynuować?</translation>
         <translation>Niestety Twój vela8 nie obsługuje protokołów Flex.</translation>
     </message>
     <message>
-        <source>Do you want to restart the current protocol "%1"?</source>
+        <source>Do you want to restart the current protocol &quot;%1&quot;?</source>
         <translation>Czy chcesz ponownie uruchomić bieżący protokół „%1”?</translation>
     </message>
     <message>
-        <source>Do you want to stop the current protocol "%1" and start the new protocol "%2"?</source>
+        <source>Do you want to stop the current protocol &quot;%1&quot; and start the new protocol &quot;%2&quot;?</source>
         <translation>Czy chcesz zatrzymać bieżący protokół „%1” i uruchomić nowy protokół „%2”?</translation>
     </message>
     <message>
