@@ -851,7 +851,7 @@ Voulez-vous continuer&#xa0;?</translation>
     </message>
     <message>
         <source>No power</source>
-        <translation>Sans alimentation</translation>
+        <translation>Hors tension</translation>
     </message>
     <message>
         <source>Offline</source>
@@ -983,7 +983,7 @@ Voulez-vous continuer&#xa0;?</translation>
     </message>
     <message>
         <source>Play</source>
-        <translation>Reprendre</translation>
+        <translation>Démarrer</translation>
     </message>
     <message>
         <source>Restart</source>

@@ -165,7 +165,7 @@
     </message>
     <message>
         <source>Offline</source>
-        <translation>Offline</translation>
+        <translation>Rozłączone</translation>
     </message>
 </context>
 <context>
@@ -843,7 +843,7 @@ Czy chcesz kontynuować?</translation>
     </message>
     <message>
         <source>Reset</source>
-        <translation>Reset</translation>
+        <translation>Resetowanie</translation>
     </message>
     <message>
         <source>Finished</source>
@@ -855,7 +855,7 @@ Czy chcesz kontynuować?</translation>
     </message>
     <message>
         <source>Offline</source>
-        <translation>Offline</translation>
+        <translation>Rozłączone</translation>
     </message>
     <message>
         <source>Loading</source>
@@ -983,7 +983,7 @@ Czy chcesz kontynuować?</translation>
     </message>
     <message>
         <source>Play</source>
-        <translation>Wznów</translation>
+        <translation>Uruchom</translation>
     </message>
     <message>
         <source>Restart</source>
