@@ -77,3 +77,30 @@ function(thermox_test_environment test)
         TIMEOUT 120
         ENVIRONMENT "HOME=${home};XDG_RUNTIME_DIR=${runtime};XDG_DATA_HOME=${home}/.local/share;XDG_CONFIG_HOME=${home}/.config;TMPDIR=${home};QT_QPA_PLATFORM=offscreen;QT_QUICK_BACKEND=software;DBUS_SESSION_BUS_ADDRESS=unix:path=${home}/no-session-bus;ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;${ARGN}")
 endfunction()
+
+# thermox_install_plugin(<target> [DEMO])
+# Installs a BLE plug-in, the scanner program, or a library loaded into the
+# program, into the program's own library folder, where the program looks for
+# its plug-ins (THERMOX_INSTALL_PRIVATEDIR, e.g. lib/thermox). Its run-time
+# search path finds the program's private shared library there. With DEMO,
+# the target goes into the subfolder "demo" of the component "demo", which a
+# plain install leaves out: virtual machines never replace real ones by
+# accident. A new plug-in's CMakeLists only adds: thermox_install_plugin(<target>)
+function(thermox_install_plugin target)
+    cmake_parse_arguments(ARG "DEMO" "" "" ${ARGN})
+    set(destination ${THERMOX_INSTALL_PRIVATEDIR})
+    set(component COMPONENT ${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME})
+    set(searchPath "$ORIGIN")
+    if(NOT ARG_DEMO)
+        # The install test checks that each of them lands where the program looks.
+        set_property(GLOBAL APPEND PROPERTY THERMOX_INSTALLED_PLUGINS ${target})
+    else()
+        string(APPEND destination /demo)
+        set(component COMPONENT demo EXCLUDE_FROM_ALL)
+        set(searchPath "$ORIGIN/..")
+    endif()
+    set_target_properties(${target} PROPERTIES INSTALL_RPATH "${searchPath}")
+    install(TARGETS ${target}
+        LIBRARY DESTINATION ${destination} ${component}
+        RUNTIME DESTINATION ${destination} ${component})
+endfunction()

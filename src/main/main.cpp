@@ -78,6 +78,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationDomain(QStringLiteral("vornell.example"));
     QCoreApplication::setApplicationName(QStringLiteral("Thermox"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.0.1"));
+    // Lets the desktop match the window with the installed entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(THERMOX_APP_ID));
 
     MLog::instance();
     routeProtobufLogsToQt();

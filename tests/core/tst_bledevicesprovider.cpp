@@ -38,6 +38,11 @@ void TestBLEDevicesProvider::searchPath()
     QCOMPARE(folders.mid(0, 4),
              (QStringList{QStringLiteral("/opt/first"), QStringLiteral("/opt/second"),
                           programFolder, programFolder + QStringLiteral("/plugins")}));
+    // The installed layout: the plug-ins sit in the program's library folder
+    // beside bin (bin/thermox, lib/thermox/libCorvex.so).
+    QVERIFY2(folders.at(4).startsWith(QDir::cleanPath(programFolder + QStringLiteral("/.."))),
+             qPrintable(folders.at(4)));
+    QVERIFY2(folders.at(4).endsWith(QStringLiteral("/thermox")), qPrintable(folders.at(4)));
     for (const QString &libraryPath : QCoreApplication::libraryPaths())
         QVERIFY(folders.contains(libraryPath));
     QCOMPARE(folders.count(programFolder), 1);

@@ -1,32 +1,11 @@
+#include "programuser.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
-
-namespace {
-// One user's folders: a home and a runtime folder (short, under /tmp, since
-// the single-instance socket's path has room for about a hundred bytes).
-struct User
-{
-    QTemporaryDir home;
-    QTemporaryDir runtime{QStringLiteral("/tmp/thermox-run-XXXXXX")};
-
-    bool isValid() const { return home.isValid() && runtime.isValid(); }
-    QString dataFile(const QString &name) const
-    {
-        return home.filePath(".local/share/Vornell/Thermox/ThermoxData/" + name);
-    }
-    QString log(const QString &which = QStringLiteral("current")) const
-    {
-        QFile file(home.filePath("Documents/Thermox-" + which + ".log"));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll());
-    }
-};
-} // namespace
 
 // Starts the program itself, without a display, in a fresh HOME.
 class TestStartup : public QObject
@@ -45,19 +24,18 @@ private slots:
 
 private:
     void start(QProcess &process, const QStringList &arguments = {});
-    static void start(QProcess &process, const User &user, const QStringList &arguments = {},
+    static void start(QProcess &process, const ProgramUser &user, const QStringList &arguments = {},
                       const QProcessEnvironment &extra = {});
     QString log(const QString &which = QStringLiteral("current")) const;
-    static void waitUntilRunning(const User &user, const QProcess &process);
     void waitUntilRunning();
 
-    QScopedPointer<User> m_user;
+    QScopedPointer<ProgramUser> m_user;
     QProcess m_first;
 };
 
 void TestStartup::init()
 {
-    m_user.reset(new User);
+    m_user.reset(new ProgramUser);
     QVERIFY(m_user->isValid());
 }
 
@@ -74,16 +52,11 @@ void TestStartup::start(QProcess &process, const QStringList &arguments)
     start(process, *m_user, arguments);
 }
 
-void TestStartup::start(QProcess &process, const User &user, const QStringList &arguments,
+void TestStartup::start(QProcess &process, const ProgramUser &user, const QStringList &arguments,
                         const QProcessEnvironment &extra)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = user.environment();
     environment.insert(extra);
-    environment.insert("HOME", user.home.path());
-    environment.insert("XDG_DATA_HOME", user.home.filePath(".local/share"));
-    environment.insert("XDG_CONFIG_HOME", user.home.filePath(".config"));
-    // The single-instance guard's socket and lock live here.
-    environment.insert("XDG_RUNTIME_DIR", user.runtime.path());
     process.setProcessEnvironment(environment);
     process.start(THERMOX_PATH, arguments);
     QVERIFY(process.waitForStarted(10000));
@@ -94,18 +67,9 @@ QString TestStartup::log(const QString &which) const
     return m_user->log(which);
 }
 
-void TestStartup::waitUntilRunning(const User &user, const QProcess &process)
-{
-    // The last start-up line: every service, the crash handler included, is up.
-    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning ||
-                                 user.log().contains("Main window loaded from"),
-                             60000);
-    QCOMPARE(process.state(), QProcess::Running);
-}
-
 void TestStartup::waitUntilRunning()
 {
-    waitUntilRunning(*m_user, m_first);
+    m_user->waitUntilRunning(m_first);
 }
 
 void TestStartup::startsLogsAndRefusesASecondInstance()
@@ -169,11 +133,11 @@ void TestStartup::anotherUsersInstanceRunsBesideIt()
 
     // Another user of the same lab computer: the temporary folder is shared,
     // home and runtime folder are theirs.
-    User otherUser;
+    ProgramUser otherUser;
     QVERIFY(otherUser.isValid());
     QProcess theirs;
     start(theirs, otherUser);
-    waitUntilRunning(otherUser, theirs);
+    otherUser.waitUntilRunning(theirs);
     const bool bothRunning =
         theirs.state() == QProcess::Running && m_first.state() == QProcess::Running;
     theirs.kill();

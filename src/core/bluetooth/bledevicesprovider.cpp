@@ -14,6 +14,7 @@ QStringList BLEDevicesProvider::pluginFolders()
         qEnvironmentVariable(PluginPathVariable).split(QDir::listSeparator(), Qt::SkipEmptyParts);
     const QString programFolder = QCoreApplication::applicationDirPath();
     folders << programFolder << QDir(programFolder).filePath(QStringLiteral("plugins"))
+            << QDir::cleanPath(QDir(programFolder).filePath(QStringLiteral(THERMOX_PLUGIN_FOLDER)))
             << QCoreApplication::libraryPaths();
     folders.removeDuplicates();
     return folders;

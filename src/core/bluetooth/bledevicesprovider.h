@@ -20,7 +20,9 @@ class BLEDevicesProvider : public BLEDevicesProviderInterface
 public:
     // Folders searched for the plug-in, in this order: those listed in
     // THERMOX_BLE_PLUGIN_PATH (separated like PATH), the program's folder,
-    // its "plugins" folder, then the application's library paths.
+    // its "plugins" folder, the program's own library folder of an installed
+    // tree (THERMOX_PLUGIN_FOLDER, relative to the program's folder, e.g.
+    // ../lib/thermox), then the application's library paths.
     static QStringList pluginFolders();
     static QString pluginName();
 
