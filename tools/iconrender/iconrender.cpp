@@ -1,9 +1,9 @@
 // Renders the application icon's SVG into the PNG sizes of the icon theme.
 // Usage: iconrender <icon.svg> <output folder> <size>...
 // writes <output folder>/<size>x<size>/<basename>.png for each size.
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -27,8 +27,10 @@ bool renderAt(QSvgRenderer &renderer, int size, const QString &path)
 
 int main(int argc, char *argv[])
 {
-    // Painting into an image needs no display (nor a window system).
-    QCoreApplication app(argc, argv);
+    // Text in a picture needs the font database of a GUI application; the
+    // offscreen platform needs no display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QTextStream errors(stderr);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() < 4) {
