@@ -13,6 +13,7 @@
 
 #include "containers/dnachartdatacontainer.h"
 #include "containers/tempchartdatacontainer.h"
+#include "core/applocalstorage.h"
 #include "core/pcrcore.h"
 #include "main/qmlregistration.h"
 #include "utils/pcrconst.h"
@@ -26,6 +27,7 @@
 #include <QQuickWindow>
 #include <QSignalSpy>
 #include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 #include <QtTest>
@@ -287,6 +289,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     qInstallMessageHandler(quietHandler);
     registerQmlTypes();
+    // The core saves its (empty) library and machine list somewhere harmless.
+    QTemporaryDir dataDir;
+    AppLocalStorage::setDataPath(dataDir.path());
     const QStringList arguments = app.arguments().mid(1);
     const bool all = arguments.filter(QRegularExpression(QStringLiteral("^[ab]$"))).isEmpty();
     int interval = 1000;

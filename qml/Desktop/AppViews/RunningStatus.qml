@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
 import Common.AppStyle 1.0
+import Common.AppControls 1.0
 import PCR.Running 1.0
 
 // Run controls of one machine. A press marks a status change as pending,
@@ -40,28 +41,16 @@ RunningBox {
             spacing: 12
             Layout.fillWidth: true
 
-            RoundButton {
+            AppRoundButton {
                 id: playButton
                 objectName: "playButton"
                 readonly property bool showsPause: root.running
                 implicitWidth: 56
                 implicitHeight: 56
-                focusPolicy: Qt.StrongFocus
+                iconSize: 28
                 Accessible.name: showsPause ? qsTr("Pause") : qsTr("Play")
-                background: Rectangle {
-                    radius: width / 2
-                    color: !playButton.enabled ? AppStyle.buttonDisabledColor
-                         : playButton.pressed ? AppStyle.buttonPressedColor
-                         : playButton.hovered ? AppStyle.buttonHoverColor : AppStyle.buttonColor
-                    border.width: playButton.visualFocus ? 2 : 0
-                    border.color: AppStyle.textActiveColor
-                }
-                contentItem: Image {
-                    source: "qrc:/Resources/images/running/" + (playButton.showsPause ? "pause" : "play")
-                            + (playButton.enabled ? "" : "_disabled") + ".svg"
-                    sourceSize: Qt.size(28, 28)
-                    fillMode: Image.PreserveAspectFit
-                }
+                source: "qrc:/Resources/images/running/" + (showsPause ? "pause" : "play")
+                        + (enabled ? "" : "_disabled") + ".svg"
                 onClicked: root.press(root.finished || !root.running ? "playClicked" : "pauseClicked")
             }
 

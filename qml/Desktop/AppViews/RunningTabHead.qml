@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtQuick.Controls 2.15
 import Common.AppStyle 1.0
+import Common.AppControls 1.0
 
 // One tab of the running page's bar: protocol, machine and status, and a
 // close button.
@@ -74,25 +75,12 @@ AbstractButton {
         }
     }
 
-    AbstractButton {
-        id: closeButton
+    CrossButton {
         objectName: "tabCloseButton"
-        anchors { top: parent.top; right: parent.right; margins: 4 }
-        width: 20
-        height: 20
-        focusPolicy: Qt.StrongFocus
-        Accessible.name: qsTr("Close")
-        background: Rectangle {
-            radius: 3
-            color: closeButton.hovered ? "#3E424D" : "transparent"
-            border.width: closeButton.visualFocus ? 1 : 0
-            border.color: AppStyle.linkActiveColor
-        }
-        contentItem: Image {
-            source: "qrc:/Resources/images/running/tab_close.svg"
-            sourceSize: Qt.size(12, 12)
-            fillMode: Image.Pad
-        }
+        anchors { top: parent.top; right: parent.right; margins: 2 }
+        implicitWidth: 24
+        implicitHeight: 24
+        iconSize: 12
         onClicked: head.closeClicked()
     }
 }

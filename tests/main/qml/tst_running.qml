@@ -4,6 +4,7 @@ import PCR.Program 1.0
 import Desktop.AppViews 1.0
 import Desktop.AppDialogs.Views 1.0
 import Desktop.Pages 1.0
+import Common.Utility 1.0
 
 // The running page's boxes, charts, tab bar and run dialog, given plain
 // values and stand-ins for the device, the models and the core.
@@ -43,6 +44,15 @@ Item {
 
     ListModel {
         id: rows
+    }
+
+    // Stands in for the main window's dialog functions.
+    QtObject {
+        id: windowStandIn
+        property var waits: []
+        function showWaitDialog(postUrl, postProperties, maxInterval) {
+            waits.push([postUrl, postProperties, maxInterval])
+        }
     }
 
     ListModel {
@@ -254,17 +264,26 @@ Item {
         name: "RunDialog"
         when: windowShown
 
+        property var window: null
+
         function init() {
             fakeCore.calls = []
             machines.clear()
             machines.clears = 0
+            windowStandIn.waits = []
+            window = AppWindow.window
+            AppWindow.window = windowStandIn
+        }
+
+        function cleanup() {
+            AppWindow.window = window
         }
 
         function test_oneMachineIsListedUnselected() {
             machines.append({deviceName: "vela16 lab", isSelected: true})
             var dialog = createTemporaryObject(dialogComponent, root)
             var finished = signalSpy.createObject(dialog, {target: dialog, signalName: "finished"})
-            compare(findChild(dialog, "runDialogTitle").text, "Select PCR machine")
+            compare(dialog.title, "Select PCR machine")
             compare(machines.get(0).isSelected, false, "opening clears the selection")
             var upload = findChild(dialog, "runDialogAction")
             compare(upload.text, "Upload")
@@ -283,7 +302,9 @@ Item {
             machines.append({deviceName: "vela8", isSelected: false})
             var dialog = createTemporaryObject(dialogComponent, root)
             machines.setProperty(0, "isSelected", true)
-            mouseClick(findChild(dialog, "runDialogClose"))
+            var finished = signalSpy.createObject(dialog, {target: dialog, signalName: "finished"})
+            mouseClick(findChild(dialog, "closeCross"))
+            compare(finished.count, 1)
             compare(machines.get(0).isSelected, false)
             compare(machines.clears, 2)
             compare(fakeCore.calls, [])
@@ -291,23 +312,24 @@ Item {
 
         function test_withoutMachinesRunWaitsAndOpensTheDialogAgain() {
             var dialog = createTemporaryObject(dialogComponent, root)
-            var wait = signalSpy.createObject(dialog, {target: dialog, signalName: "waitRequested"})
-            compare(findChild(dialog, "runDialogTitle").text, "No PCR machine connected")
+            var finished = signalSpy.createObject(dialog, {target: dialog, signalName: "finished"})
+            compare(dialog.title, "No PCR machine connected")
             var run = findChild(dialog, "runDialogAction")
             compare(run.text, "Run")
             verify(run.enabled)
             mouseClick(run)
-            compare(wait.count, 1)
-            compare(wait.signalArguments[0][0], "qrc:/qml/Desktop/AppDialogs/Views/RunDialog.qml")
-            compare(wait.signalArguments[0][1].protocolId, 7)
-            compare(wait.signalArguments[0][2], 2000)
+            compare(windowStandIn.waits.length, 1)
+            var wait = windowStandIn.waits[0]
+            compare(wait[0], "qrc:/qml/Desktop/AppDialogs/Views/RunDialog.qml")
+            compare(wait[1].protocolId, 7)
+            compare(wait[2], 2000)
+            compare(finished.count, 1)
             // Reopened after a machine came: it is listed.
             machines.append({deviceName: "vela16", isSelected: false})
-            var again = Qt.createComponent(wait.signalArguments[0][0]).createObject(
-                        root, {devices: machines, core: fakeCore, protocolId: 7})
-            compare(findChild(again, "runDialogTitle").text, "Select PCR machine")
+            var again = createTemporaryObject(Qt.createComponent(wait[0]), root,
+                                              {devices: machines, core: fakeCore, protocolId: 7})
+            compare(again.title, "Select PCR machine")
             compare(findChild(again, "machineList").count, 1)
-            again.destroy()
         }
     }
 
