@@ -1,4 +1,5 @@
 #include "programuser.h"
+#include "virtualbluezbus.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -145,7 +146,7 @@ void TestStartup::anotherUsersInstanceRunsBesideIt()
     QVERIFY(bothRunning);
 }
 
-// The machines of the virtual USB bus and BLE plug-in, as scripts/run gives
+// The machines of the virtual USB bus and Bluetooth daemon, as scripts/run gives
 // them, are found and initialised; ending by a signal (logout, shutdown,
 // Ctrl+C, a closed terminal) still saves the library and the devices.
 void TestStartup::detectsVirtualMachinesAndSavesOnSignal_data()
@@ -164,9 +165,12 @@ void TestStartup::detectsVirtualMachinesAndSavesOnSignal()
     // The preloaded bus comes before the sanitizer's runtime.
     machines.insert("ASAN_OPTIONS",
                     qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0");
-    machines.insert("THERMOX_BLE_PLUGIN_PATH", VIRTUAL_BLE_FOLDER);
+    machines.insert("THERMOX_BLE_PLUGIN_PATH", BLE_PLUGIN_FOLDER);
     machines.insert("THERMOX_VIRTUAL_MACHINES", "vela8,vela16");
-    machines.insert("THERMOX_VIRTUAL_BLE_MACHINES", "vela16");
+    // The program inherits the private bus's address.
+    VirtualBluezBus bluetooth;
+    QVERIFY2(bluetooth.isRunning(), qPrintable(bluetooth.errorString()));
+    QVERIFY(!bluetooth.addMachine(QStringLiteral("vela16")).isEmpty());
     start(m_first, *m_user, {}, machines);
     waitUntilRunning();
     // Both vela16s, and the vela8 once it has reported its factory program.

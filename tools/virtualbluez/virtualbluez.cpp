@@ -24,6 +24,12 @@ VirtualBluez::VirtualBluez(const QDBusConnection &connection, QObject *parent)
     , m_tree(new BluezObjectTree(connection, this))
 {}
 
+VirtualBluez::~VirtualBluez()
+{
+    // The machines take their objects off the tree, which must still be there.
+    qDeleteAll(m_peripherals);
+}
+
 bool VirtualBluez::start()
 {
     const QVariantMap adapter{

@@ -27,6 +27,7 @@ public:
     static constexpr char AdapterAddress[] = "0A:00:27:00:00:01";
 
     explicit VirtualBluez(const QDBusConnection &connection, QObject *parent = nullptr);
+    ~VirtualBluez() override;
 
     // Shows the adapter and takes the daemon's name on the bus; false with a warning.
     bool start();

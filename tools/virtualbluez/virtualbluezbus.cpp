@@ -31,7 +31,7 @@ VirtualBluezBus::~VirtualBluezBus()
     }
     QDBusConnection::disconnectFromBus(m_connectionName);
     if (m_bus.state() != QProcess::NotRunning) {
-        m_bus.terminate();
+        m_bus.closeWriteChannel();
         m_bus.waitForFinished(StartTimeoutMs);
     }
 }
@@ -54,9 +54,13 @@ QString VirtualBluezBus::busAddress() const
 bool VirtualBluezBus::startBus()
 {
     m_bus.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_bus.start(QStringLiteral("dbus-daemon"),
-                {QStringLiteral("--config-file=" VIRTUALBLUEZ_BUS_CONFIG),
-                 QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+    // The bus lives as long as its input stays open: until the test process
+    // ends, even by a crash, which would otherwise leave the bus behind.
+    m_bus.start(QStringLiteral("sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("dbus-daemon --config-file=\"$1\" --nofork --print-address & "
+                                "read -r _; kill $!"),
+                 QStringLiteral("sh"), QStringLiteral(VIRTUALBLUEZ_BUS_CONFIG)});
     while (!m_bus.canReadLine() && m_bus.waitForReadyRead(StartTimeoutMs)) {
     }
     m_busAddress = QString::fromLocal8Bit(m_bus.readLine()).trimmed();
