@@ -916,10 +916,6 @@ Voulez-vous continuer&#xa0;?</translation>
         <translation>Aucun thermocycleur connecté</translation>
     </message>
     <message>
-        <source>Close</source>
-        <translation>Fermer</translation>
-    </message>
-    <message>
         <source>Please connect a Thermox machine
  and press Run</source>
         <translation>Veuillez connecter un appareil Thermox
@@ -1019,13 +1015,6 @@ Voulez-vous continuer&#xa0;?</translation>
     <message>
         <source>Total time: </source>
         <translation>Durée totale&#xa0;: </translation>
-    </message>
-</context>
-<context>
-    <name>RunningTabHead</name>
-    <message>
-        <source>Close</source>
-        <translation>Fermer</translation>
     </message>
 </context>
 <context>

@@ -916,10 +916,6 @@ Czy chcesz kontynuować?</translation>
         <translation>Brak podłączonego termocyklera</translation>
     </message>
     <message>
-        <source>Close</source>
-        <translation>Zamknij</translation>
-    </message>
-    <message>
         <source>Please connect a Thermox machine
  and press Run</source>
         <translation>Podłącz urządzenie Thermox
@@ -1019,13 +1015,6 @@ Czy chcesz kontynuować?</translation>
     <message>
         <source>Total time: </source>
         <translation>Czas całkowity: </translation>
-    </message>
-</context>
-<context>
-    <name>RunningTabHead</name>
-    <message>
-        <source>Close</source>
-        <translation>Zamknij</translation>
     </message>
 </context>
 <context>
