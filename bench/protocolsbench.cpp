@@ -12,6 +12,7 @@
 // a Release tree (see bench/CMakeLists.txt) and run it niced on a shared
 // machine: nice -n 10 build/bench/bin/protocolsbench [a b c d]
 
+#include "libraryrecords.h"
 #include "models/protocolsmodel.h"
 #include "program/programv3.h"
 
@@ -29,6 +30,8 @@
 
 namespace {
 
+using namespace LibraryRecords;
+
 constexpr int Records = 2000;
 constexpr int Runs = 7;
 
@@ -43,60 +46,6 @@ void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &mes
     // Debug and info lines are what a run without verbose logging drops.
     if (type != QtDebugMsg && type != QtInfoMsg)
         QTextStream(stderr) << message << '\n';
-}
-
-QJsonObject pcrStep(int index)
-{
-    return {{"objectType", "PCR"},
-            {"protocolName", ""},
-            {"heatedLid", true},
-            {"cyclesNum", 25 + index % 15},
-            {"initTemp", 95},
-            {"initTime", 120},
-            {"denaturationTemp", 95},
-            {"denaturationTime", 30},
-            {"annealingTemp", 50 + (index % 100) / 10.0},
-            {"annealingTime", 30},
-            {"extensionTemp", 72},
-            {"extensionTime", 60},
-            {"finalTemp", 72},
-            {"finalTime", 300}};
-}
-
-QJsonObject heatBlockStep(int index)
-{
-    return {{"objectType", "Heat Block"},   {"protocolName", ""},           {"heatedLid", true},
-            {"startTemp", 37 + index % 60}, {"finalTemp", 37 + index % 60}, {"time", 60 + index}};
-}
-
-// A mix of what a library holds: plain PCR and heat blocks in both firmware
-// forms, and flex programs of three blocks.
-QJsonObject record(int index, const QString &name)
-{
-    QJsonObject step = index % 2 ? pcrStep(index) : heatBlockStep(index);
-    int type = index % 2 ? Program::PT_PCR : Program::PT_HEAT_BLOCK;
-    QJsonArray steps{step};
-    if (index % 5 == 0) {
-        type = Program::PT_FLEX;
-        steps = {pcrStep(index), heatBlockStep(index), pcrStep(index + 1)};
-    }
-    const bool firmware1 = index % 3 == 0 && type != Program::PT_FLEX;
-    return {{"name", name},
-            {"type", type},
-            {"firmware", firmware1 ? "1.0" : "3.0"},
-            {"isFavorite", index % 7 == 0},
-            {"lastUsed", "2024-03-01T08:30:00"},
-            {"usedCount", index % 11},
-            {"finalCooling", true},
-            {"protocol_array", steps}};
-}
-
-QList<QJsonObject> distinctRecords()
-{
-    QList<QJsonObject> records;
-    for (int index = 0; index < Records; ++index)
-        records.append(record(index, QStringLiteral("Protocol %1").arg(index, 4, 10, QChar('0'))));
-    return records;
 }
 
 QList<QJsonObject> sameNameRecords()
@@ -188,7 +137,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler(&quietHandler);
-    const QList<QJsonObject> distinct = distinctRecords();
+    const QList<QJsonObject> distinct = distinctRecords(Records);
     const QList<QJsonObject> sameName = sameNameRecords();
 
     measure(QStringLiteral("(a) load %1 distinct records").arg(Records), [&] {
