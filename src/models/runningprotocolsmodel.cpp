@@ -2,6 +2,7 @@
 
 #include "protocolsmodel.h"
 
+#include <QDateTime>
 #include <QDebug>
 
 #include <limits>
@@ -12,6 +13,7 @@ namespace {
 
 // The role of the running model's rows naming the device's protocol.
 constexpr int deviceProtocolIdRole = Qt::UserRole + 21;
+constexpr qint64 MSecsPerDay = 24 * 60 * 60 * 1000;
 
 // The library role a criterion compares, -1 for the criteria that keep the
 // library's order.
@@ -31,13 +33,6 @@ int comparedRole(int criterion)
     }
 }
 
-// Never used sorts after every use.
-qint64 recency(const QVariant &lastUsed)
-{
-    const QDateTime time = lastUsed.toDateTime();
-    return time.isValid() ? time.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
-}
-
 // Whether left comes before right by the criterion's key; nullopt when the
 // keys are equal.
 std::optional<bool> keyOrder(int criterion, const QVariant &left, const QVariant &right)
@@ -54,10 +49,6 @@ std::optional<bool> keyOrder(int criterion, const QVariant &left, const QVariant
         if (left.toBool() == right.toBool())
             return std::nullopt;
         return left.toBool();
-    case RunningProtocolsModel::RecentRole:
-        if (recency(left) == recency(right))
-            return std::nullopt;
-        return recency(left) > recency(right);
     case RunningProtocolsModel::MostUsedRole:
         if (left.toInt() == right.toInt())
             return std::nullopt;
@@ -111,6 +102,7 @@ void RunningProtocolsModel::setSortRole(int role)
     if (role == sortRole())
         return;
     QSortFilterProxyModel::setSortRole(role);
+    m_localRecency.clear();
     sort(0, Qt::AscendingOrder);
 }
 
@@ -152,7 +144,12 @@ bool RunningProtocolsModel::lessThan(const QModelIndex &left, const QModelIndex 
 {
     const int criterion = sortRole();
     const int role = comparedRole(criterion);
-    if (role >= 0) {
+    if (criterion == RecentRole) {
+        const qint64 leftRecency = recency(left.data(role));
+        const qint64 rightRecency = recency(right.data(role));
+        if (leftRecency != rightRecency)
+            return leftRecency > rightRecency;
+    } else if (role >= 0) {
         const std::optional<bool> order = keyOrder(criterion, left.data(role), right.data(role));
         if (order)
             return *order;
@@ -160,6 +157,24 @@ bool RunningProtocolsModel::lessThan(const QModelIndex &left, const QModelIndex 
     // Equal keys keep the library's order, whatever order a criterion
     // chosen before left behind.
     return left.row() < right.row();
+}
+
+qint64 RunningProtocolsModel::recency(const QVariant &lastUsed) const
+{
+    const QDateTime time = lastUsed.toDateTime();
+    // Never used sorts after every use.
+    if (!time.isValid())
+        return std::numeric_limits<qint64>::min();
+    if (time.timeSpec() != Qt::LocalTime)
+        return time.toMSecsSinceEpoch();
+    // A local time's instant costs a time-zone conversion; a sort asks for
+    // each one many times, so it is remembered by the wall-clock reading.
+    const qint64 wallClock =
+        time.date().toJulianDay() * MSecsPerDay + time.time().msecsSinceStartOfDay();
+    auto known = m_localRecency.constFind(wallClock);
+    if (known == m_localRecency.constEnd())
+        known = m_localRecency.insert(wallClock, time.toMSecsSinceEpoch());
+    return known.value();
 }
 
 void RunningProtocolsModel::onRowsInserted(const QModelIndex &parent, int first, int last)

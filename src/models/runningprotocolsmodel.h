@@ -59,6 +59,8 @@ private slots:
 
 private:
     bool isRunning(int programId) const;
+    // Milliseconds since the epoch of a last use, lowest for none.
+    qint64 recency(const QVariant &lastUsed) const;
     // The protocol id a row of the running model shows now, -1 for none.
     int protocolOfRow(int row) const;
     void readRows(int first, int last, QSet<int> &protocolIds);
@@ -77,6 +79,8 @@ private:
     // Rows leave the running model before their device has left the list
     // of devices: the running state is read again once that has happened.
     QTimer m_leavingTimer;
+    // Instants of local last-use times seen while sorting, by wall-clock reading.
+    mutable QHash<qint64, qint64> m_localRecency;
 };
 
 #endif // RUNNINGPROTOCOLSMODEL_H
