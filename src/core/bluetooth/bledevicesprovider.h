@@ -30,8 +30,11 @@ public:
     // Loads from the first of the folders that holds the plug-in.
     explicit BLEDevicesProvider(const QStringList &folders, QObject *parent = nullptr);
 
-public slots:
+    // Not a slot here: a slot of that name in this class would hide the
+    // interface's property "scanActive" from QML, which then reads a function.
     bool scanActive() const override;
+
+public slots:
     void setScanActive(bool scanActive) override;
     void start() override;
     void stop() override;
