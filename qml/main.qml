@@ -82,11 +82,11 @@ ApplicationWindow {
         window.open()
     }
 
-    // A plain message window with an "Ok" button and the default title colour.
+    // A plain message window: left-aligned text, one "Ok" button.
     function showDetailsWindow(title, text) {
         okWindow.createObject(mainWindow.contentItem, {
-            title: title, text: text, titleColor: AppStyle.titleBarColor,
-            destroyOnClose: true }).open()
+            title: title, text: text, titleColor: AppStyle.detailsTitleBarColor,
+            textAlignment: Text.AlignLeft, destroyOnClose: true }).open()
     }
 
     function showPage(item) {

@@ -71,6 +71,7 @@ QtObject {
 
     readonly property color titleBarColor: selectedRowColor
     readonly property color warningTitleBarColor: redButtonColor
+    readonly property color detailsTitleBarColor: "#24ABE4"
     readonly property color titleTextColor: "#FFFFFF"
     readonly property color coverColor: "#80000000"
     readonly property color separatorColor: "#3A3D45"

@@ -3,6 +3,7 @@ import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
 import Utils 1.0
 import Common.AppStyle 1.0
+import Common.AppControls 1.0
 import Desktop.AppControls 1.0
 
 // One known machine: name, model, firmware, auto start, status and actions;
@@ -58,7 +59,10 @@ Rectangle {
 
     MouseArea {
         anchors.fill: parent
-        onClicked: if (!row.current) row.selected()
+        onClicked: {
+            if (!row.current)
+                row.selected()
+        }
     }
 
     RowLayout {
@@ -121,17 +125,13 @@ Rectangle {
             Layout.preferredHeight: autoStartSwitch.implicitHeight
             visible: deviceState.autoStartVisible
 
-            Switch {
+            AppSwitch {
                 id: autoStartSwitch
                 objectName: "autoStartSwitch"
                 anchors.fill: parent
                 checked: row.autoStartOn
                 enabled: deviceState.autoStartEnabled
                 text: qsTr("Auto start\n") + (checked ? " " + qsTr("ON") : qsTr("OFF"))
-                font.family: AppStyle.fontFamily
-                font.pixelSize: 12
-                palette.windowText: AppStyle.textActiveColor
-                palette.text: AppStyle.textActiveColor
                 onToggled: {
                     row.autoStartRequested(checked)
                     checked = Qt.binding(function() { return row.autoStartOn })
@@ -200,14 +200,12 @@ Rectangle {
         spacing: 12
         visible: row.editing
 
-        TextField {
+        AppTextField {
             id: nameEditor
             objectName: "nameEditor"
             Layout.fillWidth: true
             maximumLength: PCRConst.machineNameMaxLength
-            selectByMouse: true
-            font.family: AppStyle.fontFamily
-            font.pixelSize: 16
+            valid: text.length > 0
             onAccepted: row.applyName()
             Keys.onEscapePressed: row.editingLeft()
         }

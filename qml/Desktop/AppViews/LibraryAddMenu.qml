@@ -1,7 +1,6 @@
 import QtQuick 2.15
-import QtQuick.Controls 2.15
-import Common.AppStyle 1.0
 import PCR.Program 1.0
+import Common.AppStyle 1.0
 import Desktop.AppControls 1.0
 
 // The round add button and, while open, the kinds of protocol to create.
@@ -23,6 +22,8 @@ Item {
         kindChosen(kind)
     }
 
+    // Not the shared round button: only the circle may take clicks, and
+    // the controls' buttons cannot narrow their hit area in this Qt.
     Rectangle {
         id: addButton
         objectName: "addButton"
@@ -31,34 +32,39 @@ Item {
         height: 48
         radius: width / 2
         activeFocusOnTab: true
-        color: menu.open ? (addArea.pressed ? AppStyle.redButtonPressedColor
-                                            : addArea.containsMouse ? AppStyle.redButtonHoverColor
-                                                                    : AppStyle.redButtonColor)
-                         : (addArea.pressed ? AppStyle.buttonPressedColor
-                                            : addArea.containsMouse ? AppStyle.buttonHoverColor
-                                                                    : AppStyle.buttonColor)
+        readonly property bool red: menu.open
+        color: {
+            if (addArea.pressed)
+                return red ? AppStyle.redButtonPressedColor : AppStyle.buttonPressedColor
+            if (addArea.containsMouse)
+                return red ? AppStyle.redButtonHoverColor : AppStyle.buttonHoverColor
+            return red ? AppStyle.redButtonColor : AppStyle.buttonColor
+        }
         border.width: activeFocus ? 2 : 0
-        border.color: "white"
+        border.color: AppStyle.focusFrameColor
+        Accessible.role: Accessible.Button
+        Accessible.name: qsTr("Add protocol")
         Keys.onSpacePressed: menu.open = !menu.open
         Keys.onReturnPressed: menu.open = !menu.open
+        Keys.onEnterPressed: menu.open = !menu.open
         Keys.onEscapePressed: menu.open = false
 
-        // The plus turns into a cross when open.
-        Item {
+        Image {
             anchors.centerIn: parent
-            width: 20
-            height: 20
-            rotation: menu.open ? 45 : 0
-            Behavior on rotation { NumberAnimation { duration: 150 } }
-            Rectangle { anchors.centerIn: parent; width: 20; height: 3; radius: 1; color: "white" }
-            Rectangle { anchors.centerIn: parent; width: 3; height: 20; radius: 1; color: "white" }
+            width: 24
+            height: 24
+            sourceSize: Qt.size(width, height)
+            source: menu.open ? "qrc:/Resources/images/cross.svg" : "qrc:/Resources/images/add.svg"
         }
 
         MouseArea {
             id: addArea
             anchors.fill: parent
             hoverEnabled: true
-            onPressed: mouse.accepted = Qt.vector2d(mouse.x - width / 2, mouse.y - height / 2).length() <= width / 2
+            onPressed: {
+                var fromCentre = Qt.vector2d(mouse.x - width / 2, mouse.y - height / 2)
+                mouse.accepted = fromCentre.length() <= width / 2
+            }
             onClicked: menu.open = !menu.open
         }
     }

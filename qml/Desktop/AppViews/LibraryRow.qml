@@ -1,6 +1,7 @@
 import QtQuick 2.15
 import QtQuick.Layouts 1.15
 import Common.AppStyle 1.0
+import Common.AppControls 1.0
 import Desktop.AppControls 1.0
 
 // One protocol of the library list. The current row shows the actions.
@@ -42,10 +43,9 @@ Rectangle {
         anchors.rightMargin: row.sideMargin + row.actionsShift
         spacing: 10
 
-        FavoriteStarButton {
+        StarButton {
             objectName: "favoriteStar"
-            checked: row.favorite
-            lineColor: row.textColor
+            starred: row.favorite
             onClicked: row.favoriteToggled()
         }
 

@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Controls 2.15
 import QtQuick.Window 2.15
 import Common.AppStyle 1.0
+import Common.AppDataTypes 1.0
 import Desktop.AppViews 1.0
 import Desktop.AppControls 1.0
 
@@ -10,11 +11,8 @@ import Desktop.AppControls 1.0
 Rectangle {
     id: page
 
-    readonly property var disabledMenuKeys: ["library_import", "library_export", "library_share",
-                                             "run_data_export"]
+    readonly property var disabledMenuKeys: PageMenuKeys.devicesDisabledKeys()
     readonly property alias list: devicesList
-
-    signal menuItemSelected(string item)
 
     color: AppStyle.pageBackgroundColor
 
@@ -38,32 +36,28 @@ Rectangle {
                                      .arg(isBleDevice ? bleId : "-"))
     }
 
-    Item {
+    TopPageBar {
         id: head
         anchors.left: parent.left
         anchors.right: parent.right
-        height: 70
+        anchors.top: parent.top
+        title: qsTr("Devices")
+        // The slot after the title holds the scan button on this page.
+        sortSelector: PcrCore.manualScan ? scanButton : null
+    }
 
-        Text {
-            id: title
-            anchors.left: parent.left
-            anchors.leftMargin: 24
-            anchors.verticalCenter: parent.verticalCenter
-            text: qsTr("Devices")
-            color: AppStyle.pageTitleColor
-            font.family: AppStyle.fontFamily
-            font.pixelSize: 24
-        }
-
-        RowActionButton {
-            objectName: "scanButton"
-            anchors.left: title.right
-            anchors.leftMargin: 32
-            anchors.verticalCenter: parent.verticalCenter
-            visible: PcrCore.manualScan
-            enabled: !BleDevicesProvider.scanActive
-            text: BleDevicesProvider.scanActive ? qsTr("Scanning...") : qsTr("Scan")
-            onClicked: BleDevicesProvider.start()
+    Component {
+        id: scanButton
+        Item {
+            implicitHeight: scan.implicitHeight
+            RowActionButton {
+                id: scan
+                objectName: "scanButton"
+                anchors.verticalCenter: parent.verticalCenter
+                enabled: !BleDevicesProvider.scanActive
+                text: BleDevicesProvider.scanActive ? qsTr("Scanning...") : qsTr("Scan")
+                onClicked: BleDevicesProvider.start()
+            }
         }
     }
 

@@ -4,6 +4,8 @@ import QtQuick.Window 2.15
 import PCR.Program 1.0
 import RunningProtocolsModel 1.0
 import Common.AppStyle 1.0
+import Common.AppDataTypes 1.0
+import Desktop.AppControls 1.0
 import Desktop.AppViews 1.0
 
 // The stored protocols: sorting, favourites, and the run, edit, copy,
@@ -14,14 +16,10 @@ Rectangle {
     // One of AppStyle.sortType*; the main window gives it back on creation.
     property string sortType: AppStyle.sortTypeUsed
     readonly property bool libraryEmpty: ProtocolsModel.count === 0
-    readonly property var disabledMenuKeys: libraryEmpty
-        ? ["library_export", "library_share", "run_data_export"]
-        : ["library_share", "run_data_export"]
+    readonly property var disabledMenuKeys: PageMenuKeys.libraryDisabledKeys(libraryEmpty)
     readonly property alias list: libraryList
     // Shows the dialogs (showDialog): the main window, unless given.
     property var dialogHost: Window.window
-
-    signal menuItemSelected(string item)
 
     readonly property var sortKeys: [
         { key: AppStyle.sortTypeUsed, role: SortRoles.MostUsedRole, text: qsTr("Most used") },
@@ -41,7 +39,13 @@ Rectangle {
     color: AppStyle.pageBackgroundColor
 
     function applySort() {
-        RunningProtocolsModel.setSortRole(sortKeys[sortSelector.indexOfKey(sortType)].role)
+        for (var i = 0; i < sortKeys.length; ++i) {
+            if (sortKeys[i].key === sortType) {
+                RunningProtocolsModel.setSortRole(sortKeys[i].role)
+                return
+            }
+        }
+        console.warn("Unknown library sort key:", sortType)
     }
 
     function openDialog(name, properties) {
@@ -86,29 +90,14 @@ Rectangle {
         function onNewProgramAdded(programId) { page.selectProtocol(programId) }
     }
 
-    Item {
+    TopPageBar {
         id: head
         anchors.left: parent.left
         anchors.right: parent.right
-        height: 70
-
-        Text {
-            id: title
-            anchors.left: parent.left
-            anchors.leftMargin: 24
-            anchors.verticalCenter: parent.verticalCenter
-            text: qsTr("Library")
-            color: AppStyle.pageTitleColor
-            font.family: AppStyle.fontFamily
-            font.pixelSize: 24
-        }
-
-        LibrarySortSelector {
-            id: sortSelector
+        anchors.top: parent.top
+        title: qsTr("Library")
+        sortSelector: LibrarySortSelector {
             objectName: "sortSelector"
-            anchors.left: title.right
-            anchors.leftMargin: 32
-            anchors.verticalCenter: parent.verticalCenter
             visible: !page.libraryEmpty
             entries: page.sortKeys
             currentKey: page.sortType

@@ -69,8 +69,8 @@ TestCase {
         verify(!child(plain, "largeModelLabel").visible)
         verify(child(running, "largeModelLabel").visible)
         compare(child(running, "largeModelLabel").opacity, 0.4)
-        compare(child(plain, "favoriteStar").checked, false)
-        compare(child(running, "favoriteStar").checked, true)
+        compare(child(plain, "favoriteStar").starred, false)
+        compare(child(running, "favoriteStar").starred, true)
         compare(String(plain.color), "#00000000")
         compare(running.color, AppStyle.runningRowColor)
         compare(String(child(plain, "protocolName").color), "#ffffff")
@@ -95,7 +95,7 @@ TestCase {
         var star = child(rowAt(list, 0), "favoriteStar")
         mouseClick(star)
         compare(list.model.get(0).isFavorite, true)
-        compare(star.checked, true)
+        compare(star.starred, true)
         mouseClick(star)
         compare(list.model.get(0).isFavorite, false)
     }
@@ -146,8 +146,10 @@ TestCase {
         verify(!list.addMenuOpen, "a corner of the square is outside the circle")
         mouseClick(button)
         verify(list.addMenuOpen)
+        verify(button.red)
         mouseClick(button)
         verify(!list.addMenuOpen)
+        verify(!button.red)
     }
 
     function test_addButtonByKeyboardTurnsRed() {

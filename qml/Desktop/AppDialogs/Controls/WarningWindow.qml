@@ -8,6 +8,7 @@ AbstractWindowFrame {
     id: window
 
     property string text
+    property int textAlignment: Text.AlignHCenter
 
     title: qsTr("Warning")
     titleColor: AppStyle.warningTitleBarColor
@@ -18,7 +19,7 @@ AbstractWindowFrame {
         text: window.text
         wrapMode: Text.Wrap
         elide: Text.ElideNone
-        horizontalAlignment: Text.AlignHCenter
+        horizontalAlignment: window.textAlignment
         font.pixelSize: AppStyle.messagePixelSize
     }
 }
