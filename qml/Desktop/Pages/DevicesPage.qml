@@ -10,6 +10,7 @@ import Desktop.AppControls 1.0
 // auto start, deleting and their details.
 Rectangle {
     id: page
+    objectName: "devicesPage"
 
     readonly property var disabledMenuKeys: PageMenuKeys.devicesDisabledKeys()
     readonly property alias list: devicesList

@@ -12,6 +12,7 @@ import Desktop.AppViews 1.0
 // delete and create actions.
 Rectangle {
     id: page
+    objectName: "libraryPage"
 
     // One of AppStyle.sortType*; the main window gives it back on creation.
     property string sortType: AppStyle.sortTypeUsed
