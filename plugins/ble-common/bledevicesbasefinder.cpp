@@ -197,6 +197,10 @@ void BLEDevicesBaseFinder::initializeDeviceDiscoveryAgent()
 void BLEDevicesBaseFinder::startDiscovery()
 {
     setScanActive(true);
+    // A scan that runs already goes on: the agent ignores the request, and
+    // forgetting what it saw so far would have its review drop those machines.
+    if (m_agent->isActive())
+        return;
     m_currentIterationDevices.clear();
     m_agent->start(QBluetoothDeviceDiscoveryAgent::LowEnergyMethod);
 }

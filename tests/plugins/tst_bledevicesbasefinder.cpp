@@ -1,6 +1,7 @@
 #include "bledevice.h"
 #include "bledevicesbasefinder.h"
 #include "bleutils.h"
+#include "virtualbluezbus.h"
 
 #include <QBluetoothAddress>
 #include <QLoggingCategory>
@@ -24,7 +25,8 @@ const QString C = QStringLiteral("C0:FF:EE:00:00:0C");
 } // namespace
 
 // The generic finder's bookkeeping, fed with sightings through its slots as
-// its discovery agent would feed them.
+// its discovery agent would feed them, and its scans over Qt Bluetooth and
+// the virtual Bluetooth daemon.
 class TestBLEDevicesBaseFinder : public QObject
 {
     Q_OBJECT
@@ -34,13 +36,20 @@ private slots:
     {
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
         qRegisterMetaType<BLEDeviceInterface *>();
+        m_bus = std::make_unique<VirtualBluezBus>();
+        QVERIFY2(m_bus->isRunning(), qPrintable(m_bus->errorString()));
     }
+    void cleanupTestCase() { m_bus.reset(); }
     void onlyMachinesWithTheServiceAreAnnounced_data();
     void onlyMachinesWithTheServiceAreAnnounced();
     void seenAgain();
     void reviewDropsOnlyIdleMissedMachines();
     void agentErrorDropsEveryMachine_data();
     void agentErrorDropsEveryMachine();
+    void startDuringAScanKeepsWhatItSaw();
+
+private:
+    std::unique_ptr<VirtualBluezBus> m_bus;
 };
 
 void TestBLEDevicesBaseFinder::onlyMachinesWithTheServiceAreAnnounced_data()
@@ -173,6 +182,31 @@ void TestBLEDevicesBaseFinder::agentErrorDropsEveryMachine()
     if (restarts)
         QCOMPARE(scanActive.first().first().toBool(), true);
     finder.stop();
+}
+
+void TestBLEDevicesBaseFinder::startDuringAScanKeepsWhatItSaw()
+{
+    QString error;
+    const QString address = m_bus->addMachine(QStringLiteral("vela16::Bench"), &error);
+    QVERIFY2(!address.isEmpty(), qPrintable(error));
+    BLEDevicesBaseFinder finder;
+    finder.setIntervals(1500, BLEDevicesBaseFinder::DefaultRestartMs);
+    QSignalSpy announced(&finder, &BLEDevicesProviderInterface::newDeviceAvailable);
+    QSignalSpy scanActive(&finder, &BLEDevicesProviderInterface::scanActiveChanged);
+
+    finder.start();
+    QVERIFY(!announced.isEmpty() || announced.wait(10000));
+    const QPointer<BLEDeviceInterface> device =
+        announced.first().first().value<BLEDeviceInterface *>();
+    QCOMPARE(device->id(), address);
+    // "Scan" pressed again while the scan runs.
+    finder.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!finder.scanActive(), 10000);
+
+    // The review at the end of the scan counted the machine as seen.
+    QVERIFY(device && device->isAvailable());
+    QCOMPARE(scanActive.count(), 2);
+    m_bus->removeMachine(address);
 }
 
 QTEST_GUILESS_MAIN(TestBLEDevicesBaseFinder)
