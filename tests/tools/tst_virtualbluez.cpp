@@ -171,6 +171,7 @@ private slots:
     void controllerDeletedWhileConnectedFreesTheMachine();
     void notificationsFlowOnlyOnceEnabled();
     void machineOutOfRangeIsNotDiscovered();
+    void renamedMachineIsDiscoveredWithItsNewName();
     void linkFaultsAreReportedAsDisconnection_data();
     void linkFaultsAreReportedAsDisconnection();
     void refusedConnectIsAnError();
@@ -319,6 +320,24 @@ void TestVirtualBluez::machineOutOfRangeIsNotDiscovered()
     QVERIFY(!discover(m_address).isValid());
     QVERIFY(m_bus->setInRange(m_address, true));
     QVERIFY(discover(m_address).isValid());
+}
+
+void TestVirtualBluez::renamedMachineIsDiscoveredWithItsNewName()
+{
+    QVERIFY(m_bus->setSpeed(m_address, FastSpeed));
+    QVERIFY(m_bus->withMachine(m_address, [](VirtualMachine &machine) {
+        machine.storeSettings(QStringLiteral("Bench 9"), false);
+    }));
+    // Advertised once stored.
+    QVERIFY(QTest::qWaitFor(
+        [this] {
+            bool busy = true;
+            m_bus->withMachine(m_address,
+                               [&busy](VirtualMachine &machine) { busy = machine.isEepromBusy(); });
+            return !busy;
+        },
+        WaitMs));
+    QCOMPARE(discover(m_address).name(), QStringLiteral("Bench 9"));
 }
 
 void TestVirtualBluez::linkFaultsAreReportedAsDisconnection_data()

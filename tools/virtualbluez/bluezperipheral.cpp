@@ -2,6 +2,7 @@
 
 #include "bluezobjecttree.h"
 #include "virtualblemachine.h"
+#include "virtualmachine.h"
 
 #include <QDBusObjectPath>
 #include <QDebug>
@@ -68,6 +69,8 @@ BluezPeripheral::BluezPeripheral(VirtualBleMachine *machine, BluezObjectTree *tr
 {
     machine->setParent(this);
     connect(machine, &VirtualBleMachine::notified, this, &BluezPeripheral::onNotified);
+    connect(machine->machine(), &VirtualMachine::eepromBusyChanged, this,
+            &BluezPeripheral::onEepromBusyChanged);
     if (machine->isInRange())
         show();
 }
@@ -195,6 +198,14 @@ void BluezPeripheral::show()
     };
     m_tree->addObject(devicePath(), {{text(DeviceInterface), device}},
                       [this](const QDBusMessage &call) { return handleDevice(call); });
+}
+
+void BluezPeripheral::onEepromBusyChanged(bool busy)
+{
+    if (busy)
+        return;
+    for (const QString &name : {QStringLiteral("Name"), QStringLiteral("Alias")})
+        m_tree->setProperty(devicePath(), text(DeviceInterface), name, m_machine->advertisedName());
 }
 
 void BluezPeripheral::publishGatt()

@@ -74,6 +74,8 @@ private:
     QString descriptorPath() const;
 
     void show();
+    // A renamed machine advertises its new name once it has stored it.
+    void onEepromBusyChanged(bool busy);
     void publishGatt();
     void closeLink();
     void setConnectionProperties(bool connected);
