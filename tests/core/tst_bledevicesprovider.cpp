@@ -1,4 +1,4 @@
-#include "virtualbleplugin.h"
+#include "virtualbluezbus.h"
 
 #include "connection/connectionv3ble.h"
 #include "core/bluetooth/bledevicesprovider.h"
@@ -17,7 +17,10 @@ private slots:
     {
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
         qRegisterMetaType<BLEDeviceInterface *>();
+        m_bus = std::make_unique<VirtualBluezBus>();
+        QVERIFY2(m_bus->isRunning(), qPrintable(m_bus->errorString()));
     }
+    void cleanupTestCase() { m_bus.reset(); }
 
     void searchPath();
     void withoutPluginInert_data();
@@ -25,7 +28,39 @@ private slots:
     void forwardsToThePlugin();
     void deviceDeletedByThePluginLeavesGuardsNull();
     void deviceOutlivesTheProvider();
+
+private:
+    // A new vela16 on the air; its address, the id of its device object.
+    QString addMachine();
+    // Scans until the machine is announced and the scan has ended; its device object.
+    static QPointer<BLEDeviceInterface> discover(BLEDevicesProvider &provider, const QString &id);
+
+    std::unique_ptr<VirtualBluezBus> m_bus;
 };
+
+QString TestBLEDevicesProvider::addMachine()
+{
+    QString error;
+    const QString address = m_bus->addMachine(QStringLiteral("vela16"), &error);
+    if (address.isEmpty())
+        qWarning() << error;
+    return address;
+}
+
+QPointer<BLEDeviceInterface> TestBLEDevicesProvider::discover(BLEDevicesProvider &provider,
+                                                              const QString &id)
+{
+    QSignalSpy announced(&provider, &BLEDevicesProviderInterface::newDeviceAvailable);
+    provider.start();
+    for (int spied = 0; announced.count() > spied || announced.wait(10000); ++spied) {
+        QPointer<BLEDeviceInterface> device =
+            announced.at(spied).first().value<BLEDeviceInterface *>();
+        if (device->id() == id)
+            return QTest::qWaitFor([&provider] { return !provider.scanActive(); }, 10000) ? device
+                                                                                          : nullptr;
+    }
+    return nullptr;
+}
 
 void TestBLEDevicesProvider::searchPath()
 {
@@ -89,53 +124,48 @@ void TestBLEDevicesProvider::withoutPluginInert()
 
 void TestBLEDevicesProvider::forwardsToThePlugin()
 {
-    VirtualBlePlugin plugin;
-    const QString id = plugin.addMachine();
+    const QString id = addMachine();
     QTest::ignoreMessage(QtInfoMsg, "Use Corvex plugin.");
     QTest::ignoreMessage(QtInfoMsg, "BLE PLUGIN LOADED!");
-    BLEDevicesProvider provider({VirtualBlePlugin::folder()});
+    BLEDevicesProvider provider({QStringLiteral(CORVEX_FOLDER)});
     QSignalSpy scanActive(&provider, &BLEDevicesProviderInterface::scanActiveChanged);
     QSignalSpy announced(&provider, &BLEDevicesProviderInterface::newDeviceAvailable);
 
-    // Both calls reach the plug-in: each has the machine announced.
-    provider.start();
+    // The plug-in's scan ends by itself; the provider says so too.
     provider.start();
     QVERIFY(provider.scanActive());
-    QTRY_COMPARE(announced.count(), 2);
-    auto *device = announced.first().first().value<BLEDeviceInterface *>();
-    QCOMPARE(device->id(), id);
-    QCOMPARE(announced.last().first().value<BLEDeviceInterface *>(), device);
-
-    // The plug-in's scan ends by itself; the provider says so too.
-    QTRY_COMPARE(scanActive.count(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(scanActive.count(), 2, 10000);
     QCOMPARE(scanActive.at(0).first().toBool(), true);
     QCOMPARE(scanActive.at(1).first().toBool(), false);
     QVERIFY(!provider.scanActive());
+    QCOMPARE(announced.count(), 1);
+    auto *device = announced.first().first().value<BLEDeviceInterface *>();
+    QCOMPARE(device->id(), id);
 
-    provider.setScanActive(true);
-    QVERIFY(plugin.provider()->scanActive());
+    // A second start reaches the plug-in too: the machine is announced
+    // again, with the same object.
+    provider.start();
+    QTRY_COMPARE_WITH_TIMEOUT(announced.count(), 2, 10000);
+    QCOMPARE(announced.last().first().value<BLEDeviceInterface *>(), device);
     provider.stop();
-    QVERIFY(!plugin.provider()->scanActive());
+    QVERIFY(!provider.scanActive());
     QCOMPARE(scanActive.count(), 4);
+    m_bus->removeMachine(id);
 }
 
 void TestBLEDevicesProvider::deviceDeletedByThePluginLeavesGuardsNull()
 {
-    VirtualBlePlugin plugin;
-    const QString id = plugin.addMachine();
-    BLEDevicesProvider provider({VirtualBlePlugin::folder()});
-    QSignalSpy announced(&provider, &BLEDevicesProviderInterface::newDeviceAvailable);
-    provider.start();
-    QVERIFY(announced.wait());
-    const QPointer<BLEDeviceInterface> device =
-        announced.first().first().value<BLEDeviceInterface *>();
+    const QString id = addMachine();
+    BLEDevicesProvider provider({QStringLiteral(CORVEX_FOLDER)});
+    const QPointer<BLEDeviceInterface> device = discover(provider, id);
+    QVERIFY(device);
     ConnectionV3BLE connection(device, false);
     QCOMPARE(connection.hardwareId(), id);
 
     // A scan that no longer sees the machine has the plug-in delete its object.
-    QVERIFY(plugin.control()->removeMachine(id));
+    QVERIFY(m_bus->removeMachine(id));
     provider.start();
-    QTRY_VERIFY(!device);
+    QTRY_VERIFY_WITH_TIMEOUT(!device, 10000);
 
     QVERIFY(connection.hardwareId().isEmpty());
     QVERIFY(!connection.isTransportOpen());
@@ -148,15 +178,11 @@ void TestBLEDevicesProvider::deviceDeletedByThePluginLeavesGuardsNull()
 void TestBLEDevicesProvider::deviceOutlivesTheProvider()
 {
     QPointer<BLEDeviceInterface> device;
-    QString id;
+    const QString id = addMachine();
     {
-        auto plugin = std::make_unique<VirtualBlePlugin>();
-        id = plugin->addMachine();
-        BLEDevicesProvider provider({VirtualBlePlugin::folder()});
-        device = plugin->discover(id);
+        BLEDevicesProvider provider({QStringLiteral(CORVEX_FOLDER)});
+        device = discover(provider, id);
         QVERIFY(device);
-        // The provider is the library's last user when it goes.
-        plugin.reset();
     }
 
     // Still there, and its code still runs: answering, then deleted the
@@ -166,6 +192,7 @@ void TestBLEDevicesProvider::deviceOutlivesTheProvider()
     QVERIFY(!device->isInitialized());
     device->deleteLater();
     QTRY_VERIFY(!device);
+    m_bus->removeMachine(id);
 }
 
 QTEST_GUILESS_MAIN(TestBLEDevicesProvider)
