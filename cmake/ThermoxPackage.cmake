@@ -6,7 +6,6 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME thermox)
 set(CPACK_PACKAGE_VENDOR Vornell)
 set(CPACK_PACKAGE_CONTACT "Thermox developers <thermox@vornell.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "personal thermocycler control")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL thermox demo)
 set(CPACK_STRIP_FILES ON)
@@ -21,6 +20,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(version "${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}")
 
 set(CPACK_DEBIAN_THERMOX_PACKAGE_NAME thermox)
+# First line: the synopsis (CPack adds no other summary while
+# CPACK_PACKAGE_DESCRIPTION_SUMMARY keeps its default).
 set(CPACK_COMPONENT_THERMOX_DESCRIPTION "personal thermocycler control
 Thermox drives the personal thermocyclers vela8 and vela16 over USB and
 Bluetooth Low Energy. It keeps a library of thermal protocols (PCR,
