@@ -1,3 +1,4 @@
+#include "../testtime.h"
 #include "bledevice.h"
 #include "logwatch.h"
 #include "virtualbluezbus.h"
@@ -12,19 +13,19 @@
 #include <memory>
 
 namespace {
-constexpr int WaitMs = 15000;
+const int WaitMs = TestTime::scaled(20000);
 
 // Limits short enough that no test waits long, long enough for a loaded
 // machine's bus round trips.
 BLEDevice::Timing testTiming()
 {
     BLEDevice::Timing timing;
-    timing.watchdogMs = 400;
-    timing.connectingMs = 2000;
+    timing.watchdogMs = TestTime::scaled(1000);
+    timing.connectingMs = TestTime::scaled(3000);
     timing.reconnectMs = 50;
-    timing.reconnectWindowMs = 2000;
-    timing.setupMs = 3000;
-    timing.availableCheckMs = 500;
+    timing.reconnectWindowMs = TestTime::scaled(4000);
+    timing.setupMs = TestTime::scaled(5000);
+    timing.availableCheckMs = TestTime::scaled(800);
     return timing;
 }
 
