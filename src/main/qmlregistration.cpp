@@ -13,10 +13,10 @@
 #include "models/runningprotocolsmodel.h"
 #include "program/program.h"
 #include "ui/chartseriesfeeder.h"
-#include "ui/runningviewrules.h"
 #include "ui/devicerowstate.h"
 #include "ui/focusnavigator.h"
 #include "ui/protocolfieldrules.h"
+#include "ui/runningviewrules.h"
 #include "ui/steplist.h"
 #include "utils/pcrconst.h"
 

@@ -151,9 +151,11 @@ void TestRunningOnMachines::runsThroughTheDialogAndTheStatusBox()
     uploadThroughTheDialog(flexProgram, flexMachine);
     QTRY_VERIFY_WITH_TIMEOUT(pcrMachine->isRunning() && flexMachine->isRunning(), RunTimeoutMs);
 
-    // The flex tab at its heat-block step names the step.
+    // The flex tab names its current block once the PCR block runs.
     showTabOf(flexMachine);
     QTRY_VERIFY_WITH_TIMEOUT(find("flexStepLine", body())->isVisible(), RunTimeoutMs);
+    QCOMPARE(find("flexStepLine", body())->property("label").toString(),
+             QStringLiteral("Step 2: PCR"));
 
     // The PCR tab: its chart follows the machine; pause, play, restart.
     showTabOf(pcrMachine);
