@@ -1,3 +1,4 @@
+#include "corvexdiscovery.h"
 #include "virtualbluezbus.h"
 
 #include "connection/connectionv3ble.h"
@@ -32,8 +33,6 @@ private slots:
 private:
     // A new vela16 on the air; its address, the id of its device object.
     QString addMachine();
-    // Scans until the machine is announced and the scan has ended; its device object.
-    static QPointer<BLEDeviceInterface> discover(BLEDevicesProvider &provider, const QString &id);
 
     std::unique_ptr<VirtualBluezBus> m_bus;
 };
@@ -45,21 +44,6 @@ QString TestBLEDevicesProvider::addMachine()
     if (address.isEmpty())
         qWarning() << error;
     return address;
-}
-
-QPointer<BLEDeviceInterface> TestBLEDevicesProvider::discover(BLEDevicesProvider &provider,
-                                                              const QString &id)
-{
-    QSignalSpy announced(&provider, &BLEDevicesProviderInterface::newDeviceAvailable);
-    provider.start();
-    for (int spied = 0; announced.count() > spied || announced.wait(10000); ++spied) {
-        QPointer<BLEDeviceInterface> device =
-            announced.at(spied).first().value<BLEDeviceInterface *>();
-        if (device->id() == id)
-            return QTest::qWaitFor([&provider] { return !provider.scanActive(); }, 10000) ? device
-                                                                                          : nullptr;
-    }
-    return nullptr;
 }
 
 void TestBLEDevicesProvider::searchPath()
@@ -157,7 +141,7 @@ void TestBLEDevicesProvider::deviceDeletedByThePluginLeavesGuardsNull()
 {
     const QString id = addMachine();
     BLEDevicesProvider provider({QStringLiteral(CORVEX_FOLDER)});
-    const QPointer<BLEDeviceInterface> device = discover(provider, id);
+    const QPointer<BLEDeviceInterface> device = CorvexDiscovery::discover(provider, id);
     QVERIFY(device);
     ConnectionV3BLE connection(device, false);
     QCOMPARE(connection.hardwareId(), id);
@@ -181,7 +165,7 @@ void TestBLEDevicesProvider::deviceOutlivesTheProvider()
     const QString id = addMachine();
     {
         BLEDevicesProvider provider({QStringLiteral(CORVEX_FOLDER)});
-        device = discover(provider, id);
+        device = CorvexDiscovery::discover(provider, id);
         QVERIFY(device);
     }
 
