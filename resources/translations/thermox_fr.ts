@@ -379,6 +379,10 @@ Identifiant BLE&#xa0;: %2</translation>
         <source>Flex</source>
         <translation>Flex</translation>
     </message>
+    <message>
+        <source>Add protocol</source>
+        <translation>Ajouter un protocole</translation>
+    </message>
 </context>
 <context>
     <name>LibraryPage</name>

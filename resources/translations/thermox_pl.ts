@@ -379,6 +379,10 @@ Identyfikator BLE: %2</translation>
         <source>Flex</source>
         <translation>Flex</translation>
     </message>
+    <message>
+        <source>Add protocol</source>
+        <translation>Dodaj protokół</translation>
+    </message>
 </context>
 <context>
     <name>LibraryPage</name>
