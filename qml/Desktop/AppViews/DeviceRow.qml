@@ -36,7 +36,11 @@ Rectangle {
     signal infoRequested()
     signal busyWhileConnecting()
 
-    implicitHeight: 84
+    // Below this width the auto-start switch moves under the details.
+    readonly property bool narrow: width < 640
+    readonly property int buttonHeight: 84 / 2 - 9
+
+    implicitHeight: Math.max(84, display.implicitHeight + 16)
     color: current ? AppStyle.selectedRowColor : "transparent"
 
     DeviceRowState {
@@ -65,15 +69,29 @@ Rectangle {
         }
     }
 
-    RowLayout {
+    // Labels of every row as wide as the widest, so that values align.
+    TextMetrics {
+        id: labelMetrics
+        font.family: AppStyle.fontFamily
+        font.pixelSize: AppStyle.textPixelSize - 1
+        text: qsTr("BLE name:")
+    }
+
+    GridLayout {
+        id: display
         objectName: "deviceDisplay"
-        anchors.fill: parent
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.verticalCenter: parent.verticalCenter
         anchors.leftMargin: 16
         anchors.rightMargin: 16
-        spacing: 16
+        columnSpacing: 16
+        rowSpacing: 6
         visible: !row.editing
 
         Column {
+            Layout.row: 0
+            Layout.column: 0
             Layout.fillWidth: true
             Layout.minimumWidth: 80
             Layout.alignment: Qt.AlignVCenter
@@ -97,7 +115,10 @@ Rectangle {
                 columnSpacing: 8
                 rowSpacing: 1
 
-                DeviceInfoLabel { text: qsTr("Model:") }
+                DeviceInfoLabel {
+                    Layout.preferredWidth: labelMetrics.advanceWidth
+                    text: qsTr("Model:")
+                }
                 DeviceInfoLabel {
                     id: modelValue
                     objectName: "modelText"
@@ -121,6 +142,8 @@ Rectangle {
 
         Item {
             objectName: "autoStart"
+            Layout.row: row.narrow ? 1 : 0
+            Layout.column: row.narrow ? 0 : 1
             Layout.preferredWidth: autoStartSwitch.implicitWidth
             Layout.preferredHeight: autoStartSwitch.implicitHeight
             visible: deviceState.autoStartVisible
@@ -145,49 +168,59 @@ Rectangle {
             }
         }
 
-        DeviceStatusText {
-            id: status
-            objectName: "statusText"
-            Layout.preferredWidth: 140
-            horizontalAlignment: Text.AlignRight
-            rowState: deviceState
-        }
-
-        GridLayout {
-            columns: 2
-            rowSpacing: 6
-            columnSpacing: 6
+        // Status and buttons: the same width in every row, so that the
+        // switches line up.
+        ColumnLayout {
+            Layout.row: 0
+            Layout.column: row.narrow ? 1 : 2
+            Layout.rowSpan: row.narrow ? 2 : 1
+            Layout.preferredWidth: 200
             Layout.alignment: Qt.AlignVCenter
+            spacing: 4
 
-            RowActionButton {
-                objectName: "connectButton"
-                Layout.preferredHeight: row.height / 2 - 9
-                visible: deviceState.connectVisible
-                enabled: deviceState.connectEnabled
-                text: deviceState.disconnectMode ? qsTr("DISCONNECT") : qsTr("CONNECT")
-                onClicked: deviceState.disconnectMode ? row.disconnectRequested() : row.connectRequested()
+            DeviceStatusText {
+                id: status
+                objectName: "statusText"
+                Layout.fillWidth: true
+                horizontalAlignment: Text.AlignRight
+                rowState: deviceState
             }
-            RowActionButton {
-                objectName: "editButton"
-                Layout.preferredHeight: row.height / 2 - 9
-                visible: deviceState.isActive
-                text: qsTr("EDIT")
-                onClicked: row.editRequested()
-            }
-            RowActionButton {
-                objectName: "deleteButton"
-                Layout.preferredHeight: row.height / 2 - 9
-                visible: !deviceState.isActive
-                enabled: deviceState.deleteEnabled
-                text: qsTr("DELETE")
-                onClicked: row.deleteRequested()
-            }
-            RowActionButton {
-                objectName: "infoButton"
-                Layout.preferredHeight: row.height / 2 - 9
-                enabled: deviceState.infoEnabled
-                text: qsTr("INFO")
-                onClicked: row.infoRequested()
+
+            GridLayout {
+                Layout.alignment: Qt.AlignRight
+                columns: 2
+                rowSpacing: 6
+                columnSpacing: 6
+                RowActionButton {
+                    objectName: "connectButton"
+                    Layout.preferredHeight: row.buttonHeight
+                    visible: deviceState.connectVisible
+                    enabled: deviceState.connectEnabled
+                    text: deviceState.disconnectMode ? qsTr("DISCONNECT") : qsTr("CONNECT")
+                    onClicked: deviceState.disconnectMode ? row.disconnectRequested() : row.connectRequested()
+                }
+                RowActionButton {
+                    objectName: "editButton"
+                    Layout.preferredHeight: row.buttonHeight
+                    visible: deviceState.isActive
+                    text: qsTr("EDIT")
+                    onClicked: row.editRequested()
+                }
+                RowActionButton {
+                    objectName: "deleteButton"
+                    Layout.preferredHeight: row.buttonHeight
+                    visible: !deviceState.isActive
+                    enabled: deviceState.deleteEnabled
+                    text: qsTr("DELETE")
+                    onClicked: row.deleteRequested()
+                }
+                RowActionButton {
+                    objectName: "infoButton"
+                    Layout.preferredHeight: row.buttonHeight
+                    enabled: deviceState.infoEnabled
+                    text: qsTr("INFO")
+                    onClicked: row.infoRequested()
+                }
             }
         }
     }
