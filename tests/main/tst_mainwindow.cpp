@@ -1,3 +1,4 @@
+#include "logwatch.h"
 #include "windowfixture.h"
 
 #include "core/pcrcore.h"
@@ -140,6 +141,12 @@ void TestMainWindow::offersTheLanguageWindowAndTheVerboseSwitch()
     QVERIFY(m_window->click(QStringLiteral("optionButton")));
     QVERIFY(m_window->click(m_window->waitForItem(QStringLiteral("pageMenu_version"))));
     QTRY_COMPARE(MLog::instance()->isVerbose(), !verbose);
+
+    // Sharing is for other platforms: choosing it only says so. (The log
+    // facility has its own message handler, so the watch comes after it.)
+    LogWatch log;
+    m_window->callWindow("handleOption", {QStringLiteral("library_share")});
+    QCOMPARE(log.count(QRegularExpression(QStringLiteral("Can't share library on desktop!"))), 1);
 }
 
 QTEST_MAIN(TestMainWindow)
