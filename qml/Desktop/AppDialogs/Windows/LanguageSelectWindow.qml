@@ -27,7 +27,7 @@ AbstractWindowFrame {
     }
 
     title: qsTr("Language")
-    frameHeight: AppStyle.titleBarHeight + 48 + Math.min(model.count, 4) * rowHeight + 90
+    frameHeight: AppStyle.titleBarHeight + 48 + (model ? Math.min(model.count, 4) : 0) * rowHeight + 90
 
     onAboutToShow: highlightedRow = model.getCurrentLanguageIndex()
     onAccepted: model.saveLanguage()
