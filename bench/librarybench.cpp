@@ -9,6 +9,7 @@
 // a Release tree (see bench/CMakeLists.txt) and run it niced on a shared
 // machine: nice -n 10 build/bench/bin/librarybench
 
+#include "benchoutput.h"
 #include "libraryrecords.h"
 
 #include "core/applocalstorage.h"
@@ -34,21 +35,11 @@
 
 namespace {
 
+using namespace BenchOutput;
+
 constexpr int Protocols = 2000;
 constexpr int SortRuns = 7;
 constexpr int ScrollStep = 40;
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtDebugMsg && type != QtInfoMsg)
-        QTextStream(stderr) << message << '\n';
-}
 
 double percentile(std::vector<double> values, double fraction)
 {

@@ -12,6 +12,7 @@
 // a Release tree (see bench/CMakeLists.txt) and run it niced on a shared
 // machine: nice -n 10 build/bench/bin/protocolsbench [a b c d]
 
+#include "benchoutput.h"
 #include "libraryrecords.h"
 #include "models/protocolsmodel.h"
 #include "program/programv3.h"
@@ -30,23 +31,11 @@
 
 namespace {
 
+using namespace BenchOutput;
 using namespace LibraryRecords;
 
 constexpr int Records = 2000;
 constexpr int Runs = 7;
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    // Debug and info lines are what a run without verbose logging drops.
-    if (type != QtDebugMsg && type != QtInfoMsg)
-        QTextStream(stderr) << message << '\n';
-}
 
 QList<QJsonObject> sameNameRecords()
 {
