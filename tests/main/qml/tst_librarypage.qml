@@ -161,6 +161,33 @@ TestCase {
         compare(RunningProtocolsModel.protocolIndex(id), -1)
     }
 
+    function test_editOpensTheEditorOfItsType_data() {
+        return [
+            { tag: "heat block", type: ProgramType.PT_HEAT_BLOCK, editor: "HeatBlockDialog" },
+            { tag: "flex", type: ProgramType.PT_FLEX, editor: "FlexDialog" }
+        ]
+    }
+
+    function test_editOpensTheEditorOfItsType(data) {
+        var page = createPage()
+        var id = addProtocol("Edited", 60, data.type)
+        mouseClick(child(currentRow(page), "editButton"))
+        var shown = page.dialogHost.shownDialogs
+        compare(shown.length, 1)
+        compare(shown[0].url, "qrc:/qml/Desktop/AppDialogs/Views/" + data.editor + ".qml")
+        compare(shown[0].properties.protocolId, id)
+    }
+
+    function test_addMenuOpensANewEditor() {
+        var page = createPage()
+        page.list.addMenuOpen = true
+        mouseClick(child(page, "add_linearRamp"))
+        var shown = page.dialogHost.shownDialogs
+        compare(shown.length, 1)
+        compare(shown[0].url, "qrc:/qml/Desktop/AppDialogs/Views/LinearRampDialog.qml")
+        compare(shown[0].properties.protocolId, undefined, "a new protocol")
+    }
+
     function test_editTouchdownOpensNothing() {
         var page = createPage()
         addProtocol("Touchdown", 60, ProgramType.PT_TOUCHDOWN)
