@@ -39,6 +39,14 @@ Rectangle {
     // Below this width the auto-start switch moves under the details.
     readonly property bool narrow: width < 640
     readonly property int buttonHeight: 84 / 2 - 9
+    readonly property int buttonSpacing: 6
+    // Wide enough for the actions of any state in this language, the same in
+    // every row, so that the switches line up and no caption leaves the row.
+    readonly property real actionsWidth: Math.max(200,
+        Math.max(connectMeasure.implicitWidth, disconnectMeasure.implicitWidth,
+                 editMeasure.implicitWidth, deleteMeasure.implicitWidth)
+        + buttonSpacing
+        + Math.max(editMeasure.implicitWidth, deleteMeasure.implicitWidth, infoMeasure.implicitWidth))
 
     implicitHeight: Math.max(84, display.implicitHeight + 16)
     color: current ? AppStyle.selectedRowColor : "transparent"
@@ -67,6 +75,16 @@ Rectangle {
             if (!row.current)
                 row.selected()
         }
+    }
+
+    // Never shown: the captions measured for actionsWidth.
+    Item {
+        visible: false
+        RowActionButton { id: connectMeasure; text: qsTr("CONNECT") }
+        RowActionButton { id: disconnectMeasure; text: qsTr("DISCONNECT") }
+        RowActionButton { id: editMeasure; text: qsTr("EDIT") }
+        RowActionButton { id: deleteMeasure; text: qsTr("DELETE") }
+        RowActionButton { id: infoMeasure; text: qsTr("INFO") }
     }
 
     // Labels of every row as wide as the widest, so that values align.
@@ -174,7 +192,7 @@ Rectangle {
             Layout.row: 0
             Layout.column: row.narrow ? 1 : 2
             Layout.rowSpan: row.narrow ? 2 : 1
-            Layout.preferredWidth: 200
+            Layout.preferredWidth: row.actionsWidth
             Layout.alignment: Qt.AlignVCenter
             spacing: 4
 
@@ -189,8 +207,8 @@ Rectangle {
             GridLayout {
                 Layout.alignment: Qt.AlignRight
                 columns: 2
-                rowSpacing: 6
-                columnSpacing: 6
+                rowSpacing: row.buttonSpacing
+                columnSpacing: row.buttonSpacing
                 RowActionButton {
                     objectName: "connectButton"
                     Layout.preferredHeight: row.buttonHeight

@@ -134,10 +134,12 @@ ProtocolEditorFrame {
         onDeleteRequested: dialog.deleteStep(row)
     }
 
-    Row {
+    // Wraps where the translated captions do not fit on one line.
+    Flow {
         id: addRow
         anchors.bottom: parent.bottom
         anchors.left: parent.left
+        anchors.right: parent.right
         spacing: 8
 
         EditorLabel {

@@ -48,7 +48,10 @@ AbstractDialogFrame {
             clip: true
             boundsBehavior: Flickable.StopAtBounds
             model: dialog.hasMachines ? dialog.devices : null
-            ScrollBar.vertical: ScrollBar {}
+            // Shown for good when rows are hidden, so a user sees there are more machines.
+            ScrollBar.vertical: ScrollBar {
+                policy: machines.contentHeight > machines.height ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
+            }
             delegate: AbstractButton {
                 id: machine
                 width: machines.width
