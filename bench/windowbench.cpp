@@ -141,6 +141,10 @@ int runAll(int runs)
 
 int main(int argc, char *argv[])
 {
+    // The offscreen platform has no OpenGL: without the software renderer
+    // the window cannot create its scene graph and the measured child aborts.
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+        QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Vornell"));
     QCoreApplication::setApplicationName(QStringLiteral("Thermox"));
