@@ -32,6 +32,22 @@ Item {
         wheelEnabled: false
         value: ProtocolFieldRules.sliderMinutes(control.seconds, control.from, control.to)
         onMoved: control.minutesMoved(Math.round(value))
+        // The style's own track fills with its dark shade, which vanishes on
+        // the dark dialog: the chosen part is drawn in the buttons' blue.
+        background: Rectangle {
+            x: slider.leftPadding
+            y: slider.topPadding + slider.availableHeight / 2 - height / 2
+            width: slider.availableWidth
+            height: 4
+            radius: 2
+            color: AppStyle.separatorColor
+            Rectangle {
+                width: slider.visualPosition * parent.width
+                height: parent.height
+                radius: 2
+                color: AppStyle.buttonColor
+            }
+        }
     }
     Text {
         id: beyondMark
