@@ -1,9 +1,10 @@
 import QtQuick 2.15
+import QtQuick.Window 2.15
 import QtTest 1.15
 import Desktop.AppDialogs.Controls 1.0
 
-// The dialog host: one dialog at a time, the wait dialog's follow-up, and
-// close requests of replaced dialogs ignored.
+// The dialog host: one dialog at a time, the wait dialog's follow-up, close
+// requests of replaced dialogs ignored, and the keyboard kept in the dialog.
 TestCase {
     id: testCase
     name: "DialogHost"
@@ -24,6 +25,25 @@ TestCase {
             width: 100
             height: 50
         }
+    }
+
+    // Two keyboard stops, and something behind the cover that takes the keyboard too.
+    Component {
+        id: twoStopDialog
+        Item {
+            property int dialogId: -1
+            readonly property alias first: first
+            readonly property alias second: second
+            signal finished(int senderDialogId)
+            width: 200
+            height: 50
+            Rectangle { id: first; activeFocusOnTab: true; width: 50; height: 20 }
+            Rectangle { id: second; x: 60; activeFocusOnTab: true; width: 50; height: 20 }
+        }
+    }
+    Component {
+        id: behindCover
+        Rectangle { activeFocusOnTab: true; width: 10; height: 10 }
     }
 
     function createHost() {
@@ -137,5 +157,29 @@ TestCase {
         host.show(plainDialog, {})
         mouseClick(testCase, 10, 10)
         compare(clicks, 0)
+    }
+
+    function test_tabAndBacktabCycleInsideTheDialog() {
+        const behind = createTemporaryObject(behindCover, testCase)
+        const host = createHost()
+        host.show(twoStopDialog)
+        const dialog = host.currentDialog
+        const focused = function() { return testCase.Window.window.activeFocusItem }
+
+        keyClick(Qt.Key_Tab)
+        tryVerify(function() { return focused() === dialog.first })
+        keyClick(Qt.Key_Tab)
+        tryVerify(function() { return focused() === dialog.second })
+        keyClick(Qt.Key_Tab)
+        tryVerify(function() { return focused() === dialog.first }, 1000,
+                  "from the last stop back to the first")
+        keyClick(Qt.Key_Backtab)
+        tryVerify(function() { return focused() === dialog.second }, 1000,
+                  "from the first stop back to the last")
+        verify(!behind.activeFocus)
+
+        host.close()
+        behind.forceActiveFocus()
+        verify(behind.activeFocus, "without a dialog the page takes the keyboard")
     }
 }

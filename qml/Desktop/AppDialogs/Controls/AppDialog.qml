@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Window 2.15
 import Common.AppStyle 1.0
 
 // The dialog host: a layer over the whole window that shows one dialog at a
@@ -79,6 +80,75 @@ Item {
     function clearQueue() {
         queued.component = null
         queued.properties = {}
+    }
+
+    function isInDialog(item) {
+        for (let ancestor = item; ancestor; ancestor = ancestor.parent) {
+            if (ancestor === holder.dialog)
+                return true
+        }
+        return false
+    }
+
+    function firstInDialog() {
+        const first = holder.dialog.nextItemInFocusChain(true)
+        return isInDialog(first) ? first : holder.dialog
+    }
+
+    function lastInDialog() {
+        let last = firstInDialog()
+        for (let step = 0; step < 1000; ++step) {
+            const next = last.nextItemInFocusChain(true)
+            if (!next || next === last || !isInDialog(next))
+                break
+            last = next
+        }
+        return last
+    }
+
+    function isBehindCover(item) {
+        for (let ancestor = item; ancestor; ancestor = ancestor.parent) {
+            if (ancestor === host)
+                return false
+        }
+        return true
+    }
+
+    // Tab and Backtab cycle inside the dialog: the pages behind the cover
+    // take no keys, as they take no clicks. Focused items move the keyboard
+    // on Tab themselves, so focus that left the dialog is brought back.
+    function keepFocusInDialog(item) {
+        if (!holder.dialog || !item)
+            return
+        if (isInDialog(item)) {
+            lastFocused = item.activeFocusOnTab ? item : null
+            return
+        }
+        if (!isBehindCover(item))
+            return
+        // Backtab from a stop of the dialog; anything else wraps forwards.
+        const backward = lastFocused !== null && lastFocused.nextItemInFocusChain(false) === item
+        lastFocused = null
+        // Once the window has finished moving the focus.
+        Qt.callLater(bringFocusBack, backward)
+    }
+
+    function bringFocusBack(backward) {
+        if (!holder.dialog)
+            return
+        const target = backward ? lastInDialog() : firstInDialog()
+        target.forceActiveFocus(backward ? Qt.BacktabFocusReason : Qt.TabFocusReason)
+    }
+
+    // The dialog's keyboard stop that had the keyboard last, if it was one.
+    property Item lastFocused: null
+
+    Connections {
+        target: host.Window.window
+        enabled: host.visible
+        function onActiveFocusItemChanged() {
+            host.keepFocusInDialog(host.Window.activeFocusItem)
+        }
     }
 
     visible: false

@@ -84,6 +84,11 @@ AbstractDialogFrame {
                     }
                 }
                 onClicked: model.isSelected = !model.isSelected
+                // A row reached with Tab scrolls into view.
+                onActiveFocusChanged: {
+                    if (activeFocus)
+                        machines.positionViewAtIndex(index, ListView.Contain)
+                }
             }
         }
 
