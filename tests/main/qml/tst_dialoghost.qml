@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
 import QtQuick.Window 2.15
 import QtTest 1.15
 import Desktop.AppDialogs.Controls 1.0
@@ -44,6 +45,15 @@ TestCase {
     Component {
         id: behindCover
         Rectangle { activeFocusOnTab: true; width: 10; height: 10 }
+    }
+
+    Component {
+        id: messageWindow
+        Popup {
+            readonly property alias field: field
+            focus: true
+            Rectangle { id: field; focus: true; activeFocusOnTab: true; width: 10; height: 10 }
+        }
     }
 
     function createHost() {
@@ -181,5 +191,18 @@ TestCase {
         host.close()
         behind.forceActiveFocus()
         verify(behind.activeFocus, "without a dialog the page takes the keyboard")
+    }
+
+    function test_aMessageWindowOverTheDialogKeepsTheKeyboard() {
+        const host = createHost()
+        host.show(twoStopDialog)
+        keyClick(Qt.Key_Tab)
+        tryVerify(function() { return host.currentDialog.first.activeFocus })
+
+        const message = createTemporaryObject(messageWindow, testCase)
+        message.open()
+        tryVerify(function() { return message.field.activeFocus })
+        wait(50)
+        verify(message.field.activeFocus, "the dialog does not take the keyboard back")
     }
 }

@@ -106,12 +106,16 @@ Item {
         return last
     }
 
+    // An item of the pages under the cover; message windows over the whole
+    // window (the overlay's pop-ups) are not.
     function isBehindCover(item) {
         for (let ancestor = item; ancestor; ancestor = ancestor.parent) {
             if (ancestor === host)
                 return false
+            if (ancestor === host.parent)
+                return true
         }
-        return true
+        return false
     }
 
     // Tab and Backtab cycle inside the dialog: the pages behind the cover
