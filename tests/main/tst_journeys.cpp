@@ -694,6 +694,8 @@ void TestJourneys::unpluggedAndUnpoweredMidRun()
     QTRY_COMPARE_WITH_TIMEOUT(w().core()->onlineDevicesModel()->count(), 1, ConnectTimeoutMs);
     QVERIFY(openNewEditor(QStringLiteral("heatBlock")));
     w().type(QStringLiteral("Hold"));
+    // Long enough to outlast the journey on a loaded machine.
+    QVERIFY(typeHoldTime(QStringLiteral("2"), QStringLiteral("00"), QStringLiteral("00")));
     QVERIFY(w().click(QStringLiteral("saveAndRunButton")));
     QVERIFY(showTab(vela16.machineName()));
     QTRY_COMPARE_WITH_TIMEOUT(shownStatus(), QStringLiteral("Running"), RunTimeoutMs);
