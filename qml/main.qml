@@ -225,8 +225,15 @@ ApplicationWindow {
                                                          deviceId: deviceId, programId: programId })
         }
 
+        // A refusal in the middle of an upload to several machines (a flex
+        // protocol for a vela8) holds the upload back until it is read;
+        // closing it lets the core go on with the next machine (nothing
+        // happens when no such upload is under way).
         function onShowInfoDialog(dialogTitle, dialogText) {
-            mainWindow.showInfoDialog(dialogTitle, dialogText)
+            const properties = { text: dialogText }
+            if (dialogTitle)
+                properties.title = dialogTitle
+            mainWindow.showDialog(coreInfoDialog, properties)
         }
 
         function onShowWarningDialog(dialogTitle, dialogText) {
@@ -261,6 +268,13 @@ ApplicationWindow {
     Component {
         id: infoDialog
         InfoDialog {}
+    }
+
+    Component {
+        id: coreInfoDialog
+        InfoDialog {
+            onFinished: PcrCore.uploadSelection()
+        }
     }
 
     Component {

@@ -2,8 +2,28 @@
 
 #include <QDebug>
 #include <QReadLocker>
+#include <QThread>
 #include <QTimerEvent>
 #include <QWriteLocker>
+
+#include <utility>
+
+namespace {
+
+// A program belongs to the thread that made it, the GUI thread, where the
+// running view shows its property model. The connection's reference is
+// often the last one: dropped on the connection's thread it would destroy
+// the program there, under the view's feet. It is handed back instead.
+void releaseOnOwnThread(ProgramPtr program)
+{
+    if (!program || program->thread() == QThread::currentThread())
+        return;
+    QObject *owner = program.data();
+    QMetaObject::invokeMethod(
+        owner, [kept = std::move(program)] { Q_UNUSED(kept) }, Qt::QueuedConnection);
+}
+
+} // namespace
 
 Connection::Connection(QObject *parent)
     : QObject(parent)
@@ -16,7 +36,10 @@ Connection::Connection(QObject *parent)
     qRegisterMetaType<StateReport>("StateReport");
 }
 
-Connection::~Connection() = default;
+Connection::~Connection()
+{
+    releaseOnOwnThread(std::move(m_program));
+}
 
 ProgramPtr Connection::program() const
 {
@@ -64,8 +87,12 @@ void Connection::sendAction(ProtocolV3::Action *) {}
 
 void Connection::setProgram(ProgramPtr program)
 {
-    QWriteLocker locker(&m_lock);
-    m_program = program;
+    ProgramPtr previous;
+    {
+        QWriteLocker locker(&m_lock);
+        previous = std::exchange(m_program, std::move(program));
+    }
+    releaseOnOwnThread(std::move(previous));
 }
 
 void Connection::setIsDeviceInitialized(bool initialized)

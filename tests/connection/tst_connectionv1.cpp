@@ -8,7 +8,9 @@
 #include <QLoggingCategory>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 using Command = std::function<void(ConnectionV1 &)>;
 Q_DECLARE_METATYPE(Command)
@@ -78,6 +80,7 @@ private slots:
     void malformedData_data();
     void malformedData();
     void disconnectClearsTheSession();
+    void replacedProgramEndsOnItsOwnThread();
 };
 
 void TestConnectionV1::connectingAsksForSettings()
@@ -406,6 +409,36 @@ void TestConnectionV1::disconnectClearsTheSession()
     QTest::ignoreMessage(QtWarningMsg, notInitializedWarning);
     connection.receive(ProtocolV1::CURRENT_STATE, machineState(11));
     QCOMPARE(connection.written(), QByteArrayList{getCurrentProgram});
+}
+
+// A device hands its connection, on the connection's thread, a copy of each
+// program it adopts, and the connection often holds the last reference to
+// the one a new program replaces. That program still ends on the thread
+// that made it, where the running view watches it, not under the view's
+// feet on the connection's thread.
+void TestConnectionV1::replacedProgramEndsOnItsOwnThread()
+{
+    QThread thread;
+    auto *connection = new RecordingConnectionV1;
+    connection->moveToThread(&thread);
+    thread.start();
+    // However the test ends: the connection goes on its thread, which ends.
+    const std::unique_ptr<QThread, void (*)(QThread *)> stopper(&thread, [](QThread *running) {
+        running->quit();
+        running->wait();
+    });
+    connect(&thread, &QThread::finished, connection, &QObject::deleteLater);
+    ProgramPtr first = defaultPcrProgram();
+    std::atomic<QThread *> endedOn{nullptr};
+    connect(first.data(), &QObject::destroyed, first.data(),
+            [&endedOn] { endedOn = QThread::currentThread(); }, Qt::DirectConnection);
+    const auto onConnectionThread = [connection](const std::function<void()> &work) {
+        QMetaObject::invokeMethod(connection, work, Qt::BlockingQueuedConnection);
+    };
+    onConnectionThread([connection, first] { connection->setProgram(first); });
+    first.reset();
+    onConnectionThread([connection] { connection->setProgram(defaultPcrProgram()); });
+    QTRY_COMPARE(endedOn.load(), QThread::currentThread());
 }
 
 QTEST_GUILESS_MAIN(TestConnectionV1)

@@ -22,6 +22,12 @@ public:
     ~PluggedMachine() { VirtualHidBus::instance().removeMachine(m_serialNumber); }
 
     QString serialNumber() const { return m_serialNumber; }
+    QString machineName() const
+    {
+        QString name;
+        with([&name](VirtualMachine &machine) { name = machine.machineName(); });
+        return name;
+    }
 
     bool with(const std::function<void(VirtualMachine &)> &work) const
     {

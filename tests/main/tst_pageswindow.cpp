@@ -28,19 +28,6 @@ QByteArray heatBlock(int seconds)
     return QJsonDocument(QJsonArray{step}).toJson(QJsonDocument::Compact);
 }
 
-// The rows a list view has made: the delegates of its content item, which
-// have that property.
-QList<QQuickItem *> rowsOf(QQuickItem *view, const char *rowProperty)
-{
-    QList<QQuickItem *> rows;
-    auto *content = view->property("contentItem").value<QQuickItem *>();
-    for (QQuickItem *child : content->childItems()) {
-        if (child->isVisible() && child->property(rowProperty).isValid())
-            rows.append(child);
-    }
-    return rows;
-}
-
 } // namespace
 
 // The library and devices pages in the real window over the real core and
@@ -83,7 +70,7 @@ void TestPagesWindow::libraryShowsStoredProtocols()
     QVERIFY(list);
     QTRY_VERIFY(list->property("count").toInt() >= 2);
     QStringList shown;
-    for (QQuickItem *row : rowsOf(list, "protocolName"))
+    for (QQuickItem *row : WindowFixture::rowsOf(list, "protocolName"))
         shown << row->property("protocolName").toString();
     QVERIFY2(shown.contains(QStringLiteral("Stored A")) && shown.contains(QStringLiteral("Stored B")),
              qPrintable(shown.join(QStringLiteral(", "))));
@@ -105,7 +92,7 @@ QQuickItem *TestPagesWindow::usbRow(WindowFixture &window, const QString &modelN
     QQuickItem *found = nullptr;
     QQuickItem *list = window.findItem(QStringLiteral("devicesList"));
     window.waitFor([&] {
-        for (QQuickItem *row : rowsOf(list, "modelName")) {
+        for (QQuickItem *row : WindowFixture::rowsOf(list, "modelName")) {
             QQuickItem *status = window.findItem(QStringLiteral("statusText"), row);
             if (row->property("modelName").toString() == modelName &&
                 row->property("connectionTypeName").toString().contains(QStringLiteral("USB")) &&

@@ -23,6 +23,21 @@ static void initResources()
 
 namespace {
 
+QQuickItem *findIn(QQuickItem *root, const std::function<bool(QQuickItem *)> &match,
+                   bool visibleOnly)
+{
+    const auto children = root->childItems();
+    for (QQuickItem *child : children) {
+        if (visibleOnly && !child->isVisible())
+            continue;
+        if (match(child))
+            return child;
+        if (QQuickItem *found = findIn(child, match, visibleOnly))
+            return found;
+    }
+    return nullptr;
+}
+
 QQuickItem *findIn(QQuickItem *root, const QString &objectName, bool visibleOnly)
 {
     const auto children = root->childItems();
@@ -125,9 +140,50 @@ QObject *WindowFixture::findObject(const QString &objectName) const
     return m_window->findChild<QObject *>(objectName);
 }
 
+QQuickItem *WindowFixture::findItemWhere(const std::function<bool(QQuickItem *)> &match,
+                                         QQuickItem *under) const
+{
+    return findIn(under ? under : m_window->contentItem(), match, true);
+}
+
+QQuickItem *WindowFixture::findText(const QString &text, QQuickItem *under) const
+{
+    return findItemWhere(
+        [&text](QQuickItem *item) {
+            const QVariant shown = item->property("text");
+            return shown.type() == QVariant::String && shown.toString() == text;
+        },
+        under);
+}
+
+QList<QQuickItem *> WindowFixture::rowsOf(QQuickItem *view, const char *rowProperty)
+{
+    QList<QQuickItem *> rows;
+    auto *content = view->property("contentItem").value<QQuickItem *>();
+    for (QQuickItem *child : content->childItems()) {
+        if (child->isVisible() && child->property(rowProperty).isValid())
+            rows.append(child);
+    }
+    return rows;
+}
+
+bool WindowFixture::isOnScreen(QQuickItem *item) const
+{
+    if (!item || !item->isVisible() || item->width() <= 0 || item->height() <= 0)
+        return false;
+    const QPointF centre(item->width() / 2, item->height() / 2);
+    for (QQuickItem *around = item->parentItem(); around; around = around->parentItem()) {
+        if (around->clip() && !around->contains(item->mapToItem(around, centre)))
+            return false;
+    }
+    return QRectF(QPointF(), m_window->size()).contains(item->mapToScene(centre));
+}
+
 bool WindowFixture::click(QQuickItem *item)
 {
-    if (!item || !item->isVisible())
+    // A user clicks what is shown: an item sliding or scrolling into view
+    // is waited for.
+    if (!item || !item->isVisible() || !waitFor([this, item] { return isOnScreen(item); }))
         return false;
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(m_window.data(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
@@ -150,6 +206,15 @@ void WindowFixture::type(const QString &text)
     for (const QChar character : text)
         QTest::sendKeyEvent(QTest::Click, m_window.data(), Qt::Key_unknown, QString(character),
                             Qt::NoModifier);
+}
+
+bool WindowFixture::typeInto(QQuickItem *field, const QString &text)
+{
+    if (!click(field) || !waitFor([field] { return field->hasActiveFocus(); }))
+        return false;
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    type(text);
+    return true;
 }
 
 bool WindowFixture::waitFor(const std::function<bool()> &condition, int timeoutMs)

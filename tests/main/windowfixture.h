@@ -51,12 +51,26 @@ public:
     // Any object of the window by objectName, non-visual ones (pop-ups,
     // windows) included.
     QObject *findObject(const QString &objectName) const;
+    // The first visible item, in tree order, for which `match` holds.
+    QQuickItem *findItemWhere(const std::function<bool(QQuickItem *)> &match,
+                              QQuickItem *under = nullptr) const;
+    // The first visible item showing exactly that text (a label, a button).
+    QQuickItem *findText(const QString &text, QQuickItem *under = nullptr) const;
+    // The visible rows a list view has made: the delegates of its content
+    // item that have that property.
+    static QList<QQuickItem *> rowsOf(QQuickItem *view, const char *rowProperty);
 
-    // A left click in the middle of the item; false when it is not visible.
+    // Whether the middle of the item is in the window and not clipped away
+    // by an item around it (a list scrolled, a step folded).
+    bool isOnScreen(QQuickItem *item) const;
+    // A left click in the middle of the item once it is on screen; false
+    // when it is not visible or does not come into view.
     bool click(QQuickItem *item);
     bool click(const QString &objectName);
     void pressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void type(const QString &text);
+    // Clicks a text field and types over its whole text.
+    bool typeInto(QQuickItem *field, const QString &text);
 
     bool waitFor(const std::function<bool()> &condition, int timeoutMs = DefaultTimeoutMs);
     // Until an item of that objectName is visible; the item, or null.

@@ -55,6 +55,7 @@ AbstractButton {
                 verticalAlignment: Text.AlignVCenter
             }
             Text {
+                objectName: "tabDeviceName"
                 width: parent.width
                 text: head.deviceName
                 textFormat: Text.PlainText
@@ -64,6 +65,7 @@ AbstractButton {
                 elide: Text.ElideRight
             }
             Text {
+                objectName: "tabStatusText"
                 width: parent.width
                 text: head.deviceStatusName
                 textFormat: Text.PlainText
