@@ -54,10 +54,15 @@ ApplicationWindow {
     }
 
     function showInfoDialog(title, text) {
+        showInfoDialogFrom(infoDialog, title, text)
+    }
+
+    // `component` makes an InfoDialog (the core's own, for instance).
+    function showInfoDialogFrom(component, title, text) {
         const properties = { text: text }
         if (title)
             properties.title = title
-        showDialog(infoDialog, properties)
+        showDialog(component, properties)
     }
 
     function showLanguageInfoDialog(title, text) {
@@ -230,10 +235,7 @@ ApplicationWindow {
         // closing it lets the core go on with the next machine (nothing
         // happens when no such upload is under way).
         function onShowInfoDialog(dialogTitle, dialogText) {
-            const properties = { text: dialogText }
-            if (dialogTitle)
-                properties.title = dialogTitle
-            mainWindow.showDialog(coreInfoDialog, properties)
+            mainWindow.showInfoDialogFrom(coreInfoDialog, dialogTitle, dialogText)
         }
 
         function onShowWarningDialog(dialogTitle, dialogText) {

@@ -115,6 +115,11 @@ private:
     // The file dialog a menu entry opened: types the path and accepts it.
     bool answerFileDialog(const QString &path);
 
+    // The visible row of a list (found by objectName; its rows have
+    // `rowProperty`) whose `keyProperty` reads `key`.
+    QQuickItem *listRow(const QString &listName, const char *rowProperty,
+                        const char *keyProperty, const QString &key) const;
+
     // Library.
     QQuickItem *libraryRow(const QString &protocolName) const;
     // The protocols of the library, sorted by name, and in the order shown.
@@ -238,16 +243,23 @@ bool TestJourneys::answerFileDialog(const QString &path)
     return w().waitFor([dialog] { return !dialog->isVisible(); });
 }
 
-QQuickItem *TestJourneys::libraryRow(const QString &protocolName) const
+QQuickItem *TestJourneys::listRow(const QString &listName, const char *rowProperty,
+                                  const char *keyProperty, const QString &key) const
 {
-    QQuickItem *list = w().findItem(QStringLiteral("libraryListView"));
+    QQuickItem *list = w().findItem(listName);
     if (!list)
         return nullptr;
-    for (QQuickItem *row : WindowFixture::rowsOf(list, "protocolName")) {
-        if (row->property("protocolName").toString() == protocolName)
+    for (QQuickItem *row : WindowFixture::rowsOf(list, rowProperty)) {
+        if (row->property(keyProperty).toString() == key)
             return row;
     }
     return nullptr;
+}
+
+QQuickItem *TestJourneys::libraryRow(const QString &protocolName) const
+{
+    return listRow(QStringLiteral("libraryListView"), "protocolName", "protocolName",
+                   protocolName);
 }
 
 QStringList TestJourneys::libraryNames() const
@@ -368,14 +380,7 @@ bool TestJourneys::uploadTo(const QStringList &machineNames)
 
 QQuickItem *TestJourneys::deviceRow(const QString &machineName) const
 {
-    QQuickItem *list = w().findItem(QStringLiteral("devicesList"));
-    if (!list)
-        return nullptr;
-    for (QQuickItem *row : WindowFixture::rowsOf(list, "modelName")) {
-        if (row->property("deviceName").toString() == machineName)
-            return row;
-    }
-    return nullptr;
+    return listRow(QStringLiteral("devicesList"), "modelName", "deviceName", machineName);
 }
 
 QString TestJourneys::deviceStatus(const QString &machineName) const

@@ -40,14 +40,9 @@ QQuickItem *findIn(QQuickItem *root, const std::function<bool(QQuickItem *)> &ma
 
 QQuickItem *findIn(QQuickItem *root, const QString &objectName, bool visibleOnly)
 {
-    const auto children = root->childItems();
-    for (QQuickItem *child : children) {
-        if (child->objectName() == objectName && (!visibleOnly || child->isVisible()))
-            return child;
-        if (QQuickItem *found = findIn(child, objectName, visibleOnly))
-            return found;
-    }
-    return nullptr;
+    return findIn(
+        root, [&objectName](QQuickItem *item) { return item->objectName() == objectName; },
+        visibleOnly);
 }
 
 } // namespace
