@@ -15,6 +15,8 @@ Row {
     signal keyChosen(string key)
 
     spacing: 6
+    // Wide enough for the longest entry without eliding it.
+    readonly property int roomyBoxWidth: 110
 
     function indexOfKey(key) {
         for (var i = 0; i < entries.length; ++i) {
@@ -25,7 +27,11 @@ Row {
     }
 
     Text {
+        id: label
+        objectName: "sortLabel"
         anchors.verticalCenter: parent.verticalCenter
+        // Left out where the box would have to cut its entry short.
+        visible: selector.width >= implicitWidth + selector.spacing + selector.roomyBoxWidth
         text: qsTr("Sort by: ")
         color: AppStyle.textActiveColor
         font.family: AppStyle.fontFamily
@@ -35,7 +41,10 @@ Row {
     ComboBox {
         id: box
         objectName: "sortBox"
-        width: 130
+        // Narrower where a long title leaves less room before the window's
+        // buttons (the smallest window in French).
+        width: Math.max(80, Math.min(130, selector.width
+                                          - (label.visible ? label.width + selector.spacing : 0)))
         height: 32
         model: selector.entries
         textRole: "text"

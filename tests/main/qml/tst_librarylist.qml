@@ -189,4 +189,29 @@ TestCase {
         mouseClick(list, 100, 100)
         verify(!list.addMenuOpen)
     }
+
+    Component {
+        id: sortSelector
+        LibrarySortSelector {
+            entries: [{ key: "used", text: "Most used" }, { key: "az", text: "A-Z" }]
+            currentKey: "used"
+        }
+    }
+
+    // Given less room than its label and box need (a long title in the
+    // smallest window), it drops the label rather than overflow.
+    function test_sortSelectorFitsTheRoomItIsGiven_data() {
+        return [
+            { tag: "roomy", width: 400, labelShown: true, boxWidth: 130 },
+            { tag: "narrow", width: 127, labelShown: false, boxWidth: 127 }
+        ]
+    }
+
+    function test_sortSelectorFitsTheRoomItIsGiven(data) {
+        const selector = createTemporaryObject(sortSelector, testCase, { width: data.width })
+        const box = findChild(selector, "sortBox")
+        compare(findChild(selector, "sortLabel").visible, data.labelShown)
+        compare(box.width, data.boxWidth)
+        verify(box.x + box.width <= selector.width)
+    }
 }
