@@ -204,13 +204,17 @@ Rectangle {
                 rowState: deviceState
             }
 
+            // Two rows of buttons at most; "INFO" keeps the right-hand column,
+            // under "EDIT" or "DELETE" when a BLE machine's connect button
+            // takes the first place.
             GridLayout {
                 Layout.alignment: Qt.AlignRight
-                columns: 2
                 rowSpacing: row.buttonSpacing
                 columnSpacing: row.buttonSpacing
                 RowActionButton {
                     objectName: "connectButton"
+                    Layout.row: 0
+                    Layout.column: 0
                     Layout.preferredHeight: row.buttonHeight
                     visible: deviceState.connectVisible
                     enabled: deviceState.connectEnabled
@@ -219,6 +223,8 @@ Rectangle {
                 }
                 RowActionButton {
                     objectName: "editButton"
+                    Layout.row: 0
+                    Layout.column: deviceState.connectVisible ? 1 : 0
                     Layout.preferredHeight: row.buttonHeight
                     visible: deviceState.isActive
                     text: qsTr("EDIT")
@@ -226,6 +232,8 @@ Rectangle {
                 }
                 RowActionButton {
                     objectName: "deleteButton"
+                    Layout.row: 0
+                    Layout.column: deviceState.connectVisible ? 1 : 0
                     Layout.preferredHeight: row.buttonHeight
                     visible: !deviceState.isActive
                     enabled: deviceState.deleteEnabled
@@ -234,6 +242,8 @@ Rectangle {
                 }
                 RowActionButton {
                     objectName: "infoButton"
+                    Layout.row: deviceState.connectVisible ? 1 : 0
+                    Layout.column: 1
                     Layout.preferredHeight: row.buttonHeight
                     enabled: deviceState.infoEnabled
                     text: qsTr("INFO")

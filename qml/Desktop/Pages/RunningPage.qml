@@ -61,8 +61,15 @@ Rectangle {
             model: page.runningModel
             currentIndex: -1
             highlightFollowsCurrentItem: false
-            ScrollBar.horizontal: ScrollBar { policy: ScrollBar.AsNeeded; height: 6 }
+            // Shown for good while tabs are hidden, so a user sees there are more.
+            ScrollBar.horizontal: ScrollBar {
+                objectName: "tabScrollBar"
+                height: 6
+                policy: tabBar.contentWidth > tabBar.width ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
+            }
             onCountChanged: page.reselect()
+            // The current tab is shown whole, its close cross included.
+            onCurrentIndexChanged: if (currentIndex >= 0) positionViewAtIndex(currentIndex, ListView.Contain)
 
             delegate: RunningTabHead {
                 readonly property int deviceId: model.deviceId

@@ -151,6 +151,24 @@ TestCase {
         verify(!child(rowOf(createList([device()]), 0), "connectButton").visible, "USB machines have none")
     }
 
+    function test_buttonsKeepTheirColumns_data() {
+        return [
+            { tag: "USB", type: ConnectionType.CT_USB_Firmware_V3, infoRow: 0 },
+            { tag: "BLE with its connect button", type: ConnectionType.CT_Bluetooth_Firmware_V3, infoRow: 1 }
+        ]
+    }
+
+    function test_buttonsKeepTheirColumns(data) {
+        var row = rowOf(createList([device({ connectionType: data.type })]), 0)
+        var edit = child(row, "editButton")
+        var info = child(row, "infoButton")
+        var right = function(item) { return item.mapToItem(row, item.width, 0).x }
+        compare(right(info), right(child(row, "statusText")), "INFO ends the right-hand column")
+        compare(info.y > edit.y, data.infoRow === 1)
+        if (data.infoRow === 1)
+            compare(right(info), right(edit), "INFO sits under EDIT")
+    }
+
     function test_autoStartSwitch() {
         var list = createList([device({ isAutoStartSupport: true, autoStartOn: false }),
                                device({ connectionType: ConnectionType.CT_USB_Firmware_V1 })])

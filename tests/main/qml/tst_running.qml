@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
 import QtTest 1.15
 import PCR.Program 1.0
 import Desktop.AppViews 1.0
@@ -338,6 +339,13 @@ Item {
         SignalSpy {}
     }
 
+    // As wide as the page is in the smallest window.
+    Item {
+        id: narrowHolder
+        width: 416
+        height: 480
+    }
+
     TestCase {
         name: "RunningPage"
         when: windowShown
@@ -383,6 +391,20 @@ Item {
             verify(page.currentBody)
             rows.clear()
             tryCompare(page, "currentDeviceId", -1)
+        }
+
+        function test_tabsBeyondANarrowBarAreReachable() {
+            for (var id = 1; id <= 3; ++id)
+                rows.append(row(id, "Machine " + id))
+            var page = createTemporaryObject(pageComponent, narrowHolder)
+            var bar = findChild(page, "tabBar")
+            tryVerify(function() { return bar.itemAtIndex(2) !== null })
+            compare(findChild(page, "tabScrollBar").policy, ScrollBar.AlwaysOn, "tabs are hidden")
+            page.selectTab(2)
+            var last = bar.itemAtIndex(2)
+            tryVerify(function() { return last.x + last.width <= bar.contentX + bar.width },
+                      5000, "the current tab's close cross is on screen")
+            verify(last.x >= bar.contentX)
         }
 
         function test_lastActiveTabIsToldWhenThePageGoes() {
