@@ -577,6 +577,10 @@ void PCRDevice::lockForLoading()
 void PCRDevice::onNewProgramSent()
 {
     m_controller->setLocked(false);
+    // The machine has the program and starts it: a run of the library's
+    // program, like a restart, or "Most used" and "Recent" would never count
+    // the runs started from the library.
+    markPendingProgramUsed();
 }
 
 void PCRDevice::onMachineSettingsConfirmed(const QString &machineName, bool autoStartOn)

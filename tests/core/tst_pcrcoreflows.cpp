@@ -108,9 +108,14 @@ void TestPcrCoreFlows::startsRunsAndRemembersOverARestart()
         QTRY_VERIFY_WITH_TIMEOUT(!device->isEepromBusy(), ConnectTimeoutMs);
         const int program =
             core.addProgram(QStringLiteral("Short hold"), heatBlock(60), Program::PT_HEAT_BLOCK);
+        const QDateTime requested = QDateTime::currentDateTime().addSecs(-1);
         QCOMPARE(core.runProgram(program, false, device->deviceId()), int(PcrCore::RPR_SUCCESS));
         QTRY_COMPARE_WITH_TIMEOUT(device->shownStatus(), PCRConst::DS_FINISHED, RunTimeoutMs);
         QCOMPARE(m_log->count(QRegularExpression(QStringLiteral("^RUN FINISHED:.*ringing"))), 1);
+        // The run counts for the library's "Most used" and "Recent" orders.
+        const ProgramPtr run = core.protocolsModel()->getProgramObjectById(program);
+        QCOMPARE(run->usedCount(), 1);
+        QVERIFY(run->lastUsed() >= requested);
         runName = device->machineName();
     }
 
@@ -121,6 +126,7 @@ void TestPcrCoreFlows::startsRunsAndRemembersOverARestart()
         core.protocolsModel()->getProgramObjectByName(QStringLiteral("Short hold")),
         ConnectTimeoutMs);
     QVERIFY(core.protocolsModel()->getProgramObjectByName(resident.name()));
+    QCOMPARE(core.protocolsModel()->getProgramObjectByName(QStringLiteral("Short hold"))->usedCount(), 1);
     QTRY_COMPARE_WITH_TIMEOUT(core.onlineDevicesModel()->count(), 2, ConnectTimeoutMs);
     QCOMPARE(deviceWithSerial(core, vela16.serialNumber())->machineName(), runName);
 }
