@@ -205,8 +205,8 @@ Rectangle {
             }
 
             // Two rows of buttons at most; "INFO" keeps the right-hand column,
-            // under "EDIT" or "DELETE" when a BLE machine's connect button
-            // takes the first place.
+            // under "EDIT" or "DELETE" (and as wide) when a BLE machine's
+            // connect button takes the first place.
             GridLayout {
                 Layout.alignment: Qt.AlignRight
                 rowSpacing: row.buttonSpacing
@@ -216,6 +216,7 @@ Rectangle {
                     Layout.row: 0
                     Layout.column: 0
                     Layout.preferredHeight: row.buttonHeight
+                    Layout.fillWidth: true
                     visible: deviceState.connectVisible
                     enabled: deviceState.connectEnabled
                     text: deviceState.disconnectMode ? qsTr("DISCONNECT") : qsTr("CONNECT")
@@ -226,6 +227,7 @@ Rectangle {
                     Layout.row: 0
                     Layout.column: deviceState.connectVisible ? 1 : 0
                     Layout.preferredHeight: row.buttonHeight
+                    Layout.fillWidth: true
                     visible: deviceState.isActive
                     text: qsTr("EDIT")
                     onClicked: row.editRequested()
@@ -235,6 +237,7 @@ Rectangle {
                     Layout.row: 0
                     Layout.column: deviceState.connectVisible ? 1 : 0
                     Layout.preferredHeight: row.buttonHeight
+                    Layout.fillWidth: true
                     visible: !deviceState.isActive
                     enabled: deviceState.deleteEnabled
                     text: qsTr("DELETE")
@@ -245,6 +248,7 @@ Rectangle {
                     Layout.row: deviceState.connectVisible ? 1 : 0
                     Layout.column: 1
                     Layout.preferredHeight: row.buttonHeight
+                    Layout.fillWidth: true
                     enabled: deviceState.infoEnabled
                     text: qsTr("INFO")
                     onClicked: row.infoRequested()

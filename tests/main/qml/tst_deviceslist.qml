@@ -165,8 +165,12 @@ TestCase {
         var right = function(item) { return item.mapToItem(row, item.width, 0).x }
         compare(right(info), right(child(row, "statusText")), "INFO ends the right-hand column")
         compare(info.y > edit.y, data.infoRow === 1)
-        if (data.infoRow === 1)
-            compare(right(info), right(edit), "INFO sits under EDIT")
+        if (data.infoRow === 1) {
+            edit.text = "MODIFIER" // a longer caption, as in French
+            waitForRendering(row)
+            compare(info.x, edit.x, "INFO sits under EDIT")
+            compare(info.width, edit.width)
+        }
     }
 
     function test_autoStartSwitch() {
