@@ -157,16 +157,26 @@ void TestPagesWindow::deletingAProtocolAMachineHoldsIsRefused()
 {
     WindowFixture window;
     QVERIFY(window.start());
-    // The vela8 comes with a program, which joins the library.
+    // The vela8 comes with a program, which joins the library; the machine
+    // then runs it (a stopped machine holding it would not keep it).
     ProgramPtr held;
+    PCRDevicePtr vela8;
     QVERIFY(window.waitFor([&] {
         for (const PCRDevicePtr &device : window.core()->devicesModel()->devices()) {
-            if (device->modelName() == QStringLiteral("vela8") && device->activeProgram())
+            if (device->modelName() == QStringLiteral("vela8") && device->activeProgram()) {
+                vela8 = device;
                 held = window.core()->protocolsModel()->getProgramObjectByName(
                     device->activeProgram()->name());
+            }
         }
-        return held && window.core()->nowRunningModel()->isRunningProtocol(held->programId());
+        return held && vela8->isOnline();
     }));
+    bool started = false;
+    QVERIFY(VirtualHidBus::instance().withMachine(
+        vela8->serialNumber(), [&started](VirtualMachine &machine) { started = machine.startRun(); }));
+    QVERIFY(started);
+    QVERIFY(window.waitFor(
+        [&] { return window.core()->nowRunningModel()->isRunningProtocol(held->programId()); }));
     QQuickItem *list = window.waitForItem(QStringLiteral("libraryList"));
     const int count = window.core()->protocolsModel()->count();
     QVERIFY(QMetaObject::invokeMethod(window.findItem(QStringLiteral("libraryPage")),
