@@ -68,8 +68,14 @@ Rectangle {
                 policy: tabBar.contentWidth > tabBar.width ? ScrollBar.AlwaysOn : ScrollBar.AsNeeded
             }
             onCountChanged: page.reselect()
-            // The current tab is shown whole, its close cross included.
-            onCurrentIndexChanged: if (currentIndex >= 0) positionViewAtIndex(currentIndex, ListView.Contain)
+            // The current tab is shown whole, its close cross included, also
+            // when the window narrows.
+            function showCurrent() {
+                if (currentIndex >= 0)
+                    positionViewAtIndex(currentIndex, ListView.Contain)
+            }
+            onCurrentIndexChanged: showCurrent()
+            onWidthChanged: showCurrent()
 
             delegate: RunningTabHead {
                 readonly property int deviceId: model.deviceId

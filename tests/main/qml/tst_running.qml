@@ -414,6 +414,10 @@ Item {
             tryVerify(function() { return last.x + last.width <= bar.contentX + bar.width },
                       5000, "the current tab's close cross is on screen")
             verify(last.x >= bar.contentX)
+            narrowHolder.width = 300
+            tryVerify(function() { return last.x + last.width <= bar.contentX + bar.width },
+                      5000, "still on screen once the window narrows")
+            narrowHolder.width = 416
         }
 
         function test_lastActiveTabIsToldWhenThePageGoes() {
