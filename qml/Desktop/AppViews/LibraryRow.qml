@@ -28,8 +28,14 @@ Rectangle {
     signal deleteClicked()
 
     readonly property color textColor: current ? AppStyle.currentRowTextColor : "white"
+    readonly property int lineHeight: 60
+    // The name keeps at least this much room beside the actions; in a narrow
+    // window or with longer captions the actions go under it instead.
+    readonly property int minimumNameWidth: 120
+    readonly property real roomBesideStar: width - 2 * sideMargin - actionsShift - star.width - 2 * line.spacing
+    readonly property bool actionsBelow: current && actions.implicitWidth + minimumNameWidth > roomBesideStar
 
-    implicitHeight: 60
+    implicitHeight: actionsBelow ? lineHeight + actions.height + 6 : lineHeight
     color: current ? AppStyle.selectedRowColor : running ? AppStyle.runningRowColor : "transparent"
 
     MouseArea {
@@ -38,12 +44,17 @@ Rectangle {
     }
 
     RowLayout {
-        anchors.fill: parent
+        id: line
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        height: row.lineHeight
         anchors.leftMargin: row.sideMargin
         anchors.rightMargin: row.sideMargin + row.actionsShift
         spacing: 10
 
         StarButton {
+            id: star
             objectName: "favoriteStar"
             starred: row.favorite
             onClicked: row.favoriteToggled()
@@ -91,30 +102,40 @@ Rectangle {
             }
         }
 
-        Row {
-            objectName: "rowActions"
-            visible: row.current
-            spacing: 8
-            RowActionButton {
-                objectName: "runButton"
-                text: qsTr("RUN")
-                onClicked: row.runClicked()
-            }
-            RowActionButton {
-                objectName: "editButton"
-                text: qsTr("EDIT")
-                onClicked: row.editClicked()
-            }
-            RowActionButton {
-                objectName: "copyButton"
-                text: qsTr("COPY")
-                onClicked: row.copyClicked()
-            }
-            RowActionButton {
-                objectName: "deleteButton"
-                text: qsTr("DELETE")
-                onClicked: row.deleteClicked()
-            }
+        // The actions' room on the line, when they sit beside the name.
+        Item {
+            visible: row.current && !row.actionsBelow
+            Layout.preferredWidth: actions.implicitWidth
+        }
+    }
+
+    Row {
+        id: actions
+        objectName: "rowActions"
+        visible: row.current
+        anchors.right: parent.right
+        anchors.rightMargin: row.sideMargin + row.actionsShift
+        y: row.actionsBelow ? row.lineHeight - 6 : (row.lineHeight - height) / 2
+        spacing: 8
+        RowActionButton {
+            objectName: "runButton"
+            text: qsTr("RUN")
+            onClicked: row.runClicked()
+        }
+        RowActionButton {
+            objectName: "editButton"
+            text: qsTr("EDIT")
+            onClicked: row.editClicked()
+        }
+        RowActionButton {
+            objectName: "copyButton"
+            text: qsTr("COPY")
+            onClicked: row.copyClicked()
+        }
+        RowActionButton {
+            objectName: "deleteButton"
+            text: qsTr("DELETE")
+            onClicked: row.deleteClicked()
         }
     }
 }

@@ -139,6 +139,34 @@ TestCase {
         compare(right + menu.buttonSize + 5, shifted, "a row clear of the button keeps its place")
     }
 
+    // At the smallest window the list is about 416 wide.
+    function test_actionsGoUnderTheNameWhenTheyDoNotFit_data() {
+        return [
+            { tag: "wide", width: 900, below: false },
+            { tag: "smallest window", width: 416, below: true }
+        ]
+    }
+
+    function test_actionsGoUnderTheNameWhenTheyDoNotFit(data) {
+        var model = createTemporaryObject(protocolsComponent, testCase)
+        var list = createTemporaryObject(listComponent, testCase, { model: model, width: data.width })
+        list.selectRow(0)
+        waitForRendering(list)
+        var row = rowAt(list, 0)
+        var actions = child(row, "rowActions")
+        var button = child(list, "addButton")
+        var name = child(row, "protocolName")
+        compare(actions.y >= name.mapToItem(row, 0, name.height).y, data.below)
+        compare(row.height > 60, data.below)
+        verify(actions.mapToItem(list, actions.width, 0).x <= button.mapToItem(list, 0, 0).x - 5,
+               "actions end left of the add button")
+        verify(actions.mapToItem(list, 0, 0).x >= 0, "every action is on screen")
+        verify(name.width >= Math.min(name.implicitWidth, 100), "the name stays readable")
+        list.selectRow(1)
+        waitForRendering(list)
+        compare(row.height, 60, "a row that is no longer current is one line again")
+    }
+
     function test_addButtonTogglesInsideItsCircleOnly() {
         var list = createList()
         var button = child(list, "addButton")
