@@ -101,7 +101,8 @@ const QList<QRegularExpression> OrdinaryWarnings = {
     pattern("^Timeout: "),
     pattern("^Wrong ID in \\[ACK\\] frame "),
 };
-const QList<QRegularExpression> UnplugWarnings = {pattern("^HID read error ")};
+// A report being written when the cable goes fails as well as the next read.
+const QList<QRegularExpression> UnplugWarnings = {pattern("^HID (read|write) error ")};
 
 bool withMachine(const QString &serialNumber, const std::function<void(VirtualMachine &)> &work)
 {

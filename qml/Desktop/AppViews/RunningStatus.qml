@@ -64,10 +64,6 @@ RunningBox {
                 font.family: AppStyle.fontFamily
                 font.pixelSize: 22
                 font.bold: true
-                // A longer status (in French, Polish) takes a second line
-                // before its letters shrink.
-                wrapMode: Text.WordWrap
-                maximumLineCount: 2
                 fontSizeMode: Text.Fit
                 minimumPixelSize: 10
                 verticalAlignment: Text.AlignVCenter

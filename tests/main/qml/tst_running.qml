@@ -184,15 +184,6 @@ Item {
             compare(device.calls, data.enabled ? [data.press] : [])
         }
 
-        function test_longStatusTakesTwoLinesBeforeShrinking() {
-            var box = createTemporaryObject(statusComponent, root, {deviceStatus: DeviceStatus.DS_START_UP})
-            var status = findChild(box, "statusText")
-            box.deviceStatusName = "Chauffe du couvercle"
-            waitForRendering(box)
-            compare(status.lineCount, 2)
-            verify(status.fontInfo.pixelSize >= 18, "readable, not " + status.fontInfo.pixelSize + " px")
-        }
-
         function test_restartOfAFinishedRun() {
             var box = createTemporaryObject(statusComponent, root, {deviceStatus: DeviceStatus.DS_FINISHED})
             mouseClick(findChild(box, "restartButton"))
