@@ -134,6 +134,8 @@ private:
     bool typeHoldTime(const QString &hours, const QString &minutes, const QString &seconds,
                       int row = 0);
     bool saveEditor();
+    // A new heat-block protocol of that name and hold time, saved and run.
+    bool saveAndRunHeatBlock(const QString &name, const QString &hours, const QString &minutes);
     // Tab until the item with the keyboard focus is one that matches.
     bool tabUntil(const std::function<bool(QQuickItem *)> &match);
     bool runFromLibrary(const QString &protocolName);
@@ -334,6 +336,16 @@ bool TestJourneys::saveEditor()
 {
     return w().click(QStringLiteral("saveButton")) &&
            w().waitFor([this] { return !w().isShown(QStringLiteral("nameField")); });
+}
+
+bool TestJourneys::saveAndRunHeatBlock(const QString &name, const QString &hours,
+                                       const QString &minutes)
+{
+    if (!openNewEditor(QStringLiteral("heatBlock")))
+        return false;
+    w().type(name);
+    return typeHoldTime(hours, minutes, QStringLiteral("00")) &&
+           w().click(QStringLiteral("saveAndRunButton"));
 }
 
 bool TestJourneys::tabUntil(const std::function<bool(QQuickItem *)> &match)
@@ -661,10 +673,7 @@ void TestJourneys::longHeatBlockProtocolOnTheVela8()
     QVERIFY(start(window));
     QTRY_COMPARE_WITH_TIMEOUT(w().core()->onlineDevicesModel()->count(), 1, ConnectTimeoutMs);
 
-    QVERIFY(openNewEditor(QStringLiteral("heatBlock")));
-    w().type(QStringLiteral("Long hold"));
-    QVERIFY(typeHoldTime(QStringLiteral("10"), QStringLiteral("30"), QStringLiteral("00")));
-    QVERIFY(w().click(QStringLiteral("saveAndRunButton")));
+    QVERIFY(saveAndRunHeatBlock(QStringLiteral("Long hold"), QStringLiteral("10"), QStringLiteral("30")));
 
     QQuickItem *warning = w().waitForItem(QStringLiteral("longProtocolText"));
     QVERIFY(warning);
@@ -709,11 +718,8 @@ void TestJourneys::unpluggedAndUnpoweredMidRun()
     WindowFixture window;
     QVERIFY(start(window));
     QTRY_COMPARE_WITH_TIMEOUT(w().core()->onlineDevicesModel()->count(), 1, ConnectTimeoutMs);
-    QVERIFY(openNewEditor(QStringLiteral("heatBlock")));
-    w().type(QStringLiteral("Hold"));
     // Long enough to outlast the journey on a loaded machine.
-    QVERIFY(typeHoldTime(QStringLiteral("2"), QStringLiteral("00"), QStringLiteral("00")));
-    QVERIFY(w().click(QStringLiteral("saveAndRunButton")));
+    QVERIFY(saveAndRunHeatBlock(QStringLiteral("Hold"), QStringLiteral("2"), QStringLiteral("00")));
     QVERIFY(showTab(vela16.machineName()));
     QTRY_COMPARE_WITH_TIMEOUT(shownStatus(), QStringLiteral("Running"), RunTimeoutMs);
     QQuickItem *status = statusBox();
